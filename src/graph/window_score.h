@@ -1,0 +1,33 @@
+// Window similarity: how alike the L-frame windows starting at two frames of one motion are.
+// 1 is identical, smaller is less similar. Graph construction scores every candidate jump with
+// it; a motion controller's Evaluate scores single pairs for a person asking.
+#pragma once
+
+#include <optional>
+
+#include "graph/row_scan.h"
+
+namespace kt {
+
+// Per-joint weights, by joint index. The angle table skips the root; 0 means "not compared".
+extern const float kAngleWeights[kJointCount];
+extern const float kMarkerWeights[kJointCount];
+
+// The motion scale of the data, used by the aligned-marker score's normalisation.
+inline constexpr double kScoreMotionScale = 2.5;
+
+// The threshold a type suggests (stored into graph.eval_threshold by evaluations): 0.96, 0.47
+// and 0.96 for types 0, 1 and 2; none for the others.
+std::optional<float> SuggestedThreshold(int eval_type);
+
+// Whether a type compares marker positions (and so needs input.markers).
+inline bool UsesMarkers(int eval_type) { return eval_type == 2 || eval_type == 3; }
+
+// Score of the windows at a and b under input.eval_type. 0 when a window reaches past the last
+// frame, for unknown types, and for marker types without markers. Sums are formed in double
+// (k outer, joints inner, ascending) and the score is rounded to float once.
+// `log_pair`: types 2 and 3 log their per-pair line ("DIST ..." / "EVAL: ..."); meant for a
+// single evaluation asked for at the console, never for the row scan.
+float ScoreWindows(const RowScanInput& input, int a, int b, bool log_pair = false);
+
+}  // namespace kt
