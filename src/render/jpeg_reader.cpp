@@ -1,0 +1,75 @@
+// JPEG reader (libjpeg): any JPEG libjpeg can turn into RGB, bottom row first.
+#include <csetjmp>
+#include <cstdio>
+// jpeglib.h needs size_t and FILE declared before it.
+#include <jpeglib.h>
+
+#include "console/log.h"
+#include "render/image.h"
+
+namespace kt {
+namespace {
+
+// libjpeg reports fatal errors through error_exit, which must not return: jump back to the
+// decoder with the message kept for the log line.
+struct ErrorManager {
+  jpeg_error_mgr base;
+  std::jmp_buf jump;
+  char message[JMSG_LENGTH_MAX];
+};
+
+void ErrorExit(j_common_ptr info) {
+  auto* errors = reinterpret_cast<ErrorManager*>(info->err);
+  (*info->err->format_message)(info, errors->message);
+  std::longjmp(errors->jump, 1);
+}
+
+void SilentMessage(j_common_ptr) {}
+
+// Kept free of objects with destructors, because a libjpeg error leaves it by longjmp.
+bool Decode(std::span<const unsigned char> data, Image& image, ErrorManager& errors,
+            jpeg_decompress_struct& info) {
+  if (setjmp(errors.jump)) return false;
+  jpeg_create_decompress(&info);
+  jpeg_mem_src(&info, data.data(), static_cast<unsigned long>(data.size()));
+  jpeg_read_header(&info, TRUE);
+  info.out_color_space = JCS_RGB;
+  jpeg_start_decompress(&info);
+  if (info.output_components != 3 || info.output_width == 0 || info.output_height == 0 ||
+      info.output_width > unsigned(kMaxImageSide) || info.output_height > unsigned(kMaxImageSide)) {
+    std::snprintf(errors.message, sizeof errors.message, "unusable size or colour layout");
+    return false;
+  }
+  image.width = int(info.output_width);
+  image.height = int(info.output_height);
+  image.channels = 3;
+  image.pixels.resize(size_t(image.width) * image.height * 3);
+  while (info.output_scanline < info.output_height) {
+    // JPEG rows come top first; the image is stored bottom first.
+    JSAMPROW row = image.Pixel(0, image.height - 1 - int(info.output_scanline));
+    jpeg_read_scanlines(&info, &row, 1);
+  }
+  jpeg_finish_decompress(&info);
+  return true;
+}
+
+}  // namespace
+
+bool DecodeJPEG(std::span<const unsigned char> data, Image& image, const std::string& name) {
+  ErrorManager errors{};
+  jpeg_decompress_struct info{};
+  info.err = jpeg_std_error(&errors.base);
+  errors.base.error_exit = ErrorExit;
+  errors.base.output_message = SilentMessage;
+  Image result;
+  const bool ok = Decode(data, result, errors, info);
+  jpeg_destroy_decompress(&info);
+  if (!ok) {
+    LogPrintf("LoadJPEG: '%s' cannot be decoded: %s", name.c_str(), errors.message);
+    return false;
+  }
+  image = std::move(result);
+  return true;
+}
+
+}  // namespace kt

@@ -1,0 +1,97 @@
+#include "image_files.h"
+
+#include <cstdio>
+#include <fstream>
+// jpeglib.h needs size_t and FILE declared before it.
+#include <jpeglib.h>
+
+namespace kt::test {
+namespace {
+
+void Put16(Bytes& b, unsigned v) {
+  b.push_back(v & 0xFF);
+  b.push_back((v >> 8) & 0xFF);
+}
+void Put32(Bytes& b, unsigned v) {
+  Put16(b, v & 0xFFFF);
+  Put16(b, v >> 16);
+}
+
+}  // namespace
+
+Bytes TgaHeader(int type, int width, int height, int bits, int id_length) {
+  Bytes b = {static_cast<unsigned char>(id_length), 0, static_cast<unsigned char>(type)};
+  b.resize(12, 0);
+  Put16(b, width);
+  Put16(b, height);
+  b.push_back(static_cast<unsigned char>(bits));
+  b.push_back(0);
+  b.insert(b.end(), id_length, 'x');
+  return b;
+}
+
+Bytes UncompressedTga(int width, int height, int channels, const Bytes& rgba) {
+  Bytes b = TgaHeader(2, width, height, channels * 8, 3);
+  for (size_t i = 0; i + channels <= rgba.size(); i += channels) {
+    b.push_back(rgba[i + 2]);
+    b.push_back(rgba[i + 1]);
+    b.push_back(rgba[i + 0]);
+    if (channels == 4) b.push_back(rgba[i + 3]);
+  }
+  return b;
+}
+
+Bytes Bmp24(int width, int height, const Bytes& rgb) {
+  const int row_bytes = (width * 3 + 3) / 4 * 4;
+  Bytes b = {'B', 'M'};
+  Put32(b, 54 + row_bytes * height);
+  Put32(b, 0);
+  Put32(b, 54);
+  Put32(b, 40);
+  Put32(b, width);
+  Put32(b, height);
+  Put16(b, 1);
+  Put16(b, 24);
+  for (int i = 0; i < 6; ++i) Put32(b, 0);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const unsigned char* p = &rgb[(y * width + x) * 3];
+      b.insert(b.end(), {p[2], p[1], p[0]});
+    }
+    b.resize(b.size() + row_bytes - width * 3, 0);
+  }
+  return b;
+}
+
+Bytes Jpeg(int width, int height, const Bytes& rgb) {
+  jpeg_compress_struct info{};
+  jpeg_error_mgr errors{};
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&info);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&info, &buffer, &size);
+  info.image_width = width;
+  info.image_height = height;
+  info.input_components = 3;
+  info.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&info);
+  jpeg_set_quality(&info, 95, TRUE);
+  jpeg_start_compress(&info, TRUE);
+  while (info.next_scanline < info.image_height) {
+    JSAMPROW row = const_cast<unsigned char*>(&rgb[info.next_scanline * width * 3]);
+    jpeg_write_scanlines(&info, &row, 1);
+  }
+  jpeg_finish_compress(&info);
+  Bytes result(buffer, buffer + size);
+  jpeg_destroy_compress(&info);
+  std::free(buffer);
+  return result;
+}
+
+void WriteBytes(const std::string& path, const Bytes& bytes) {
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+}  // namespace kt::test

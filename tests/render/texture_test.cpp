@@ -1,0 +1,110 @@
+#include "render/texture.h"
+
+#include <GL/gl.h>
+
+#include <fstream>
+
+#include "image_files.h"
+#include "log_capture.h"
+#include "offscreen_fixture.h"
+#include "render/screenshot.h"
+#include "test_support.h"
+
+namespace kt {
+namespace {
+
+using test::Bytes;
+
+class TextureTest : public test::OffscreenTest {
+ protected:
+  // The level-0 texels of a texture as RGBA.
+  Bytes Texels(unsigned texture, int width, int height) {
+    Bytes texels(size_t(width) * height * 4);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    return texels;
+  }
+
+  test::ScratchDir dir_;
+};
+
+TEST_F(TextureTest, OffscreenContextClearsAndReadsBack) {
+  glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
+  glClear(GL_COLOR_BUFFER_BIT);
+  EXPECT_EQ(PixelAt(0, 0), (std::array<int, 4>{255, 0, 0, 255}));
+  EXPECT_EQ(PixelAt(width_ - 1, height_ - 1), (std::array<int, 4>{255, 0, 0, 255}));
+  ASSERT_TRUE(context_->SavePNG("shot.png"));
+  char signature[4] = {};
+  std::ifstream("shot.png", std::ios::binary).read(signature, 4);
+  EXPECT_EQ(std::string(signature + 1, 3), "PNG");
+}
+
+TEST_F(TextureTest, TgaFilesOfEveryKindLoadToTheirTexels) {
+  Bytes rle = test::TgaHeader(10, 2, 2, 24);
+  rle.insert(rle.end(), {0x81, 0, 0, 255, 0x01, 255, 0, 0, 0, 255, 0});
+  test::WriteBytes("rle.tga", rle);
+  test::WriteBytes(
+      "rgba.tga",
+      test::UncompressedTga(2, 2, 4, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}));
+  Bytes sixteen = test::TgaHeader(2, 2, 1, 16);
+  sixteen.insert(sixteen.end(), {0x00, 0x7C, 0x1F, 0x00});
+  test::WriteBytes("16.tga", sixteen);
+
+  unsigned texture = 0;
+  ASSERT_TRUE(LoadTexture("rle.tga", texture));
+  EXPECT_NE(texture, 0u);
+  EXPECT_EQ(Texels(texture, 2, 2),
+            (Bytes{255, 0, 0, 255, 255, 0, 0, 255, 0, 0, 255, 255, 0, 255, 0, 255}));
+  ASSERT_TRUE(LoadTexture("rgba.tga", texture));
+  EXPECT_EQ(Texels(texture, 2, 2), (Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}));
+  ASSERT_TRUE(LoadTexture("16.tga", texture));
+  EXPECT_EQ(Texels(texture, 2, 1), (Bytes{0xF8, 0, 0, 255, 0, 0, 248, 255}));
+}
+
+TEST_F(TextureTest, BmpAndJpegLoadAndAlphaModeOneClearsBlack) {
+  test::WriteBytes("a.bmp", test::Bmp24(2, 2, {0, 0, 0, 10, 20, 30, 40, 50, 60, 70, 80, 90}));
+  Bytes rgb;
+  for (int i = 0; i < 64; ++i) rgb.insert(rgb.end(), {200, 100, 50});
+  test::WriteBytes("a.jpg", test::Jpeg(8, 8, rgb));
+
+  unsigned texture = 0;
+  ASSERT_TRUE(LoadTexture("a.bmp", texture, 1));
+  EXPECT_EQ(Texels(texture, 2, 2),
+            (Bytes{0, 0, 0, 0, 10, 20, 30, 255, 40, 50, 60, 255, 70, 80, 90, 255}));
+  ASSERT_TRUE(LoadTexture("a.jpg", texture));
+  const Bytes texels = Texels(texture, 8, 8);
+  EXPECT_NEAR(texels[0], 200, 3);
+  EXPECT_NEAR(texels[1], 100, 3);
+  EXPECT_NEAR(texels[2], 50, 3);
+}
+
+TEST_F(TextureTest, AFailedLoadCreatesNoTextureAndLogs) {
+  test::WriteBytes("bad.tga", test::TgaHeader(2, 64, 64, 32));
+  test::LogCapture log;
+  unsigned texture = 77;
+  EXPECT_FALSE(LoadTexture("bad.tga", texture));
+  EXPECT_FALSE(LoadTexture("nothing.bmp", texture));
+  EXPECT_FALSE(LoadTexture("", texture));
+  EXPECT_EQ(texture, 77u);
+  EXPECT_TRUE(log.Contains("bad.tga"));
+  EXPECT_TRUE(log.Contains("nothing.bmp"));
+}
+
+TEST_F(TextureTest, ATexturedQuadShowsTheImage) {
+  test::WriteBytes("q.tga", test::UncompressedTga(1, 1, 3, {30, 160, 220}));
+  unsigned texture = 0;
+  ASSERT_TRUE(LoadTexture("q.tga", texture));
+  glEnable(GL_TEXTURE_2D);
+  glColor3f(1, 1, 1);
+  glBegin(GL_QUADS);
+  glTexCoord2f(0, 0), glVertex2f(-1, -1);
+  glTexCoord2f(1, 0), glVertex2f(1, -1);
+  glTexCoord2f(1, 1), glVertex2f(1, 1);
+  glTexCoord2f(0, 1), glVertex2f(-1, 1);
+  glEnd();
+  EXPECT_EQ(PixelAt(width_ / 2, height_ / 2), (std::array<int, 4>{30, 160, 220, 255}));
+}
+
+}  // namespace
+}  // namespace kt
