@@ -181,6 +181,11 @@ CVarRegistry& GetCVarRegistry() {
 // ---- registration and handles --------------------------------------------------------------
 
 CVarEntry* RegisterCVar(CVarRegistry& registry, std::string_view name, const CVarValue& initial) {
+  // An empty name would add a new, unfindable leaf to the root on every registration.
+  if (name.empty()) {
+    LogPrintf("CVar: cannot register a variable without a name");
+    return nullptr;
+  }
   if (CVarEntry* existing = registry.Find(name)) return existing;
   auto entry = std::make_unique<CVarEntry>();
   entry->name = std::string(name);
@@ -215,7 +220,8 @@ template <typename T>
 void CVar<T>::Register(std::string_view name, T default_value, CVarRegistry& registry) {
   name_ = std::string(name);
   own_ = MakeValue(default_value);
-  cell_ = &RegisterCVar(registry, name, own_)->value;
+  CVarEntry* entry = RegisterCVar(registry, name, own_);
+  cell_ = entry ? &entry->value : &own_;
 }
 
 template <>

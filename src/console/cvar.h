@@ -101,7 +101,8 @@ class CVarRegistry {
 CVarRegistry& GetCVarRegistry();
 
 // Finds name in the registry, or creates its entry as a copy of `initial`. Returns the entry
-// whose cell a handle should bind to.
+// whose cell a handle should bind to; nullptr (with a log line) for an empty name, whose handle
+// then keeps its own cell.
 CVarEntry* RegisterCVar(CVarRegistry& registry, std::string_view name, const CVarValue& initial);
 
 template <typename T>

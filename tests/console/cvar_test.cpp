@@ -67,6 +67,12 @@ TEST(CVar, TwoStepRegistrationAndUnregisteredDefaults) {
   EXPECT_FALSE(f.Bound());
   EXPECT_EQ(f.Get(), 0.0f);
   EXPECT_EQ(i.Get(), 0);
+  i.Register("", 4);  // no name: stays unbound, holding the default
+  EXPECT_FALSE(i.Bound());
+  EXPECT_EQ(i.Get(), 4);
+  for (const auto& child : GetCVarRegistry().Root()->children) {
+    EXPECT_NE(child->kind, CVarRegistry::kEntryLeaf);
+  }
   i.Register("cvartest.two_step", 10);
   EXPECT_TRUE(i.Bound());
   EXPECT_EQ(i.Get(), 10);
