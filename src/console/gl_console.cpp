@@ -53,20 +53,13 @@ void GLConsole::Print(const std::string& text, int kind) {
 
 void GLConsole::Clear() { lines_.clear(); }
 
-void GLConsole::Toggle() {
-  open_ = !open_;
-  opening_ = true;
-  opening_clock_.Reset();
-}
+void GLConsole::Toggle() { SetOpen(!open_); }
+void GLConsole::Open() { SetOpen(true); }
+void GLConsole::Close() { SetOpen(false); }
 
-void GLConsole::Open() {
-  open_ = true;
-  opening_ = true;
-  opening_clock_.Reset();
-}
-
-void GLConsole::Close() {
-  open_ = false;
+// Closing takes effect at once (a closed console is not drawn); opening slides in.
+void GLConsole::SetOpen(bool open) {
+  open_ = open;
   opening_ = true;
   opening_clock_.Reset();
 }
@@ -75,11 +68,10 @@ void GLConsole::Close() {
 
 void GLConsole::Key(int c) {
   if (c == kEnter) {
-    const std::string line = input_;  // a command may change the input line
+    ProcessLine(input_);
     input_.clear();
     history_position_ = 0;
     scroll_offset_ = 0;
-    ProcessLine(line);
   } else if (c == kTab) {
     Complete();
   } else if (c == kBackspace) {

@@ -137,6 +137,7 @@ class GLConsole : public LogSink {
   ConsoleLayout LayoutText();
 
  private:
+  void SetOpen(bool open);
   void ProcessLine(const std::string& text);
   bool AssignVariable(const std::string& text);
   void CallFunction(const std::string& name, ConsoleFunction function,
