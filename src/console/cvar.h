@@ -130,7 +130,9 @@ class CVar {
       : CVar() {
     Register(name, default_value, registry);
   }
-  // A copy is unbound: same name and type, its own cell holding the current value.
+  // A copy is unbound: same name and type, its own cell holding the current value. So an object
+  // holding CVar members must not be copied if it should keep seeing console changes (keep such
+  // objects by pointer, or Register the members again).
   CVar(const CVar& other) : name_(other.name_), own_(*other.cell_) {}
   CVar& operator=(const CVar& other) {
     if (this != &other) {

@@ -68,7 +68,7 @@ void GLConsole::SetOpen(bool open) {
 
 void GLConsole::Key(int c) {
   if (c == kEnter) {
-    ProcessLine(input_);
+    ProcessLine(std::string(input_));  // a command may set the input line
     input_.clear();
     history_position_ = 0;
     scroll_offset_ = 0;
