@@ -2,6 +2,9 @@
 // global markers.
 #include "graph/window_score.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "console/log.h"
 
 namespace kt {
@@ -143,6 +146,35 @@ float ScoreWindows(const RowScanInput& in, int a, int b, bool log_pair) {
     default:
       return 0.0f;
   }
+}
+
+ScanFrames FlattenFrames(const MotionData& motion) {
+  ScanFrames out;
+  const int n = std::max(motion.frame_count(), 0);
+  out.roots.resize(size_t(n));
+  out.rotations.resize(size_t(n) * kJointCount);
+  for (int f = 0; f < n; ++f) {
+    const Posture& p = motion.posture(f);
+    out.roots[f] = p.root_position;
+    std::copy(p.rotations, p.rotations + kJointCount,
+              out.rotations.begin() + size_t(f) * kJointCount);
+  }
+  return out;
+}
+
+RowScanInput MakeScanInput(GraphPlayer& player, const ScanFrames& frames) {
+  RowScanInput in;
+  in.frame_count = std::max(player.FrameCount(), 0);
+  in.window = std::max(player.TransitionLength(), 1);
+  in.eval_type = player.EvalType();
+  in.threshold = player.EvalThreshold();
+  in.angle_weights = kAngleWeights;
+  in.marker_weights = kMarkerWeights;
+  in.root_positions = frames.roots;
+  in.rotations = frames.rotations;
+  if (const MotionData* motion = player.Motion()) in.clip_ends = motion->clip_ends();
+  if (UsesMarkers(in.eval_type)) in.markers = player.MarkerCache();
+  return in;
 }
 
 }  // namespace kt

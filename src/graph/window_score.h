@@ -4,7 +4,9 @@
 #pragma once
 
 #include <optional>
+#include <vector>
 
+#include "graph/graph_player.h"
 #include "graph/row_scan.h"
 
 namespace kt {
@@ -29,5 +31,16 @@ inline bool UsesMarkers(int eval_type) { return eval_type == 2 || eval_type == 3
 // `log_pair`: types 2 and 3 log their per-pair line ("DIST ..." / "EVAL: ..."); meant for a
 // single evaluation asked for at the console, never for the row scan.
 float ScoreWindows(const RowScanInput& input, int a, int b, bool log_pair = false);
+
+// Flat copies of a motion's root positions and joint rotations, as RowScanInput reads them.
+struct ScanFrames {
+  std::vector<CVector> roots;
+  std::vector<CQuaternion> rotations;
+};
+ScanFrames FlattenFrames(const MotionData& motion);
+
+// The scoring input of `player`'s motion and construction settings over `frames` (which must
+// outlive it). Markers are fetched from the player for the marker types.
+RowScanInput MakeScanInput(GraphPlayer& player, const ScanFrames& frames);
 
 }  // namespace kt
