@@ -1,0 +1,105 @@
+// Bitmap fonts as display lists of glBitmap glyphs.
+#include "render/bitmap_font.h"
+
+#include <GL/gl.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <vector>
+
+#include "render/font_rasterizer.h"
+
+namespace kt {
+namespace {
+
+constexpr size_t kPrintBufferSize = 512;
+
+std::string Format(const char* format, va_list args) {
+  char buffer[kPrintBufferSize];
+  std::vsnprintf(buffer, sizeof buffer, format, args);
+  return buffer;
+}
+
+}  // namespace
+
+BitmapFont CreateBitmapFont(const std::string& face, int pixel_height) {
+  BitmapFont font;
+  font.height = pixel_height;
+  font.base = glGenLists(kFontCharCount);
+  if (font.base == 0) return font;
+  std::vector<GlyphBitmap> glyphs;
+  RasterizeFont(face, pixel_height, true, kFontFirstChar, kFontCharCount, glyphs);
+  // glBitmap unpacks its bits when the list is compiled, with the pixel-store state of then.
+  glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glPixelStorei(GL_UNPACK_LSB_FIRST, GL_FALSE);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+  glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+  glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+  for (int i = 0; i < kFontCharCount; ++i) {
+    const GlyphBitmap& g = glyphs[size_t(i)];
+    glNewList(font.base + unsigned(i), GL_COMPILE);
+    glBitmap(g.width, g.rows, float(-g.left), float(g.rows - g.top), float(g.advance), 0.0f,
+             g.bits.empty() ? nullptr : g.bits.data());
+    glEndList();
+  }
+  glPopClientAttrib();
+  return font;
+}
+
+void DeleteBitmapFont(BitmapFont& font) {
+  if (font.base != 0) glDeleteLists(font.base, kFontCharCount);
+  font.base = 0;
+}
+
+void DrawFontText(const BitmapFont& font, const std::string& text) {
+  if (font.base == 0 || text.empty()) return;
+  std::vector<unsigned char> codes;
+  codes.reserve(text.size());
+  for (unsigned char c : text)
+    if (c >= kFontFirstChar && c < kFontFirstChar + kFontCharCount) codes.push_back(c);
+  glPushAttrib(GL_LIST_BIT);
+  glListBase(font.base - kFontFirstChar);
+  glCallLists(GLsizei(codes.size()), GL_UNSIGNED_BYTE, codes.data());
+  glPopAttrib();
+}
+
+void PrintAtWindow(const BitmapFont& font, int x, int y, const char* format, ...) {
+  if (!format) return;
+  va_list args;
+  va_start(args, format);
+  const std::string text = Format(format, args);
+  va_end(args);
+  glDisable(GL_DEPTH_TEST);
+  // A zero-sized viewport at (x - 1, y - 1) puts raster position (0, 0) on that pixel; it does
+  // not depend on the caller's matrices or viewport.
+  glPushAttrib(GL_TRANSFORM_BIT | GL_VIEWPORT_BIT);
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glLoadIdentity();
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glLoadIdentity();
+  glViewport(x - 1, y - 1, 0, 0);
+  glRasterPos4f(0.0f, 0.0f, 0.0f, 1.0f);
+  glPopMatrix();
+  glMatrixMode(GL_PROJECTION);
+  glPopMatrix();
+  glPopAttrib();
+  DrawFontText(font, text);
+  glEnable(GL_DEPTH_TEST);
+}
+
+void PrintAtRaster(const BitmapFont& font, float x, float y, const char* format, ...) {
+  if (!format) return;
+  va_list args;
+  va_start(args, format);
+  const std::string text = Format(format, args);
+  va_end(args);
+  glDisable(GL_DEPTH_TEST);
+  glRasterPos2f(x, y);
+  DrawFontText(font, text);
+  glEnable(GL_DEPTH_TEST);
+}
+
+}  // namespace kt
