@@ -1,0 +1,151 @@
+// Sphere collision against the level's brushes: the leaves a sphere (or a swept sphere)
+// reaches are collected first, then only their brushes are tested, each brush approximated by
+// its planes pushed outwards by the radius. The tree is walked with an explicit stack, front
+// subtree first, so a deep tree cannot exhaust the call stack.
+#include <algorithm>
+
+#include "console/log.h"
+#include "level/bsp_level.h"
+
+namespace kt {
+
+void BspLevel::CollectSphereLeaves(const CVector& centre, float radius) {
+  touched_leaves_.clear();
+  if (nodes_.empty()) {
+    if (!leaves_.empty()) touched_leaves_.push_back(0);
+    return;
+  }
+  std::vector<int> pending{0};
+  while (!pending.empty()) {
+    int index = pending.back();
+    pending.pop_back();
+    while (index >= 0) {
+      const BspNode& node = nodes_[index];
+      const float d = Dot(PlaneNormal(node.plane), centre) - planes_[node.plane].dist;
+      if (d >= radius) {
+        index = node.children[0];
+      } else if (d <= -radius) {
+        index = node.children[1];
+      } else {
+        pending.push_back(node.children[1]);
+        index = node.children[0];
+      }
+    }
+    touched_leaves_.push_back(-(index + 1));
+  }
+}
+
+void BspLevel::CollectSweptLeaves(const CVector& start, const CVector& move, float radius) {
+  touched_leaves_.clear();
+  if (nodes_.empty()) {
+    if (!leaves_.empty()) touched_leaves_.push_back(0);
+    return;
+  }
+  std::vector<int> pending{0};
+  while (!pending.empty()) {
+    int index = pending.back();
+    pending.pop_back();
+    while (index >= 0) {
+      const BspNode& node = nodes_[index];
+      const CVector n = PlaneNormal(node.plane);
+      const float d0 = Dot(n, start) - planes_[node.plane].dist;
+      const float dm = Dot(n, move);
+      const bool front = dm <= 0 ? d0 + dm >= radius : d0 >= radius;
+      const bool back = dm <= 0 ? d0 <= -radius : d0 + dm <= -radius;
+      if (front) {
+        index = node.children[0];
+      } else if (back) {
+        index = node.children[1];
+      } else {
+        pending.push_back(node.children[1]);
+        index = node.children[0];
+      }
+    }
+    touched_leaves_.push_back(-(index + 1));
+  }
+}
+
+float BspLevel::Trace(const CVector& start, const CVector& move, float radius) {
+  CollectSweptLeaves(start, move, radius);
+  float best = 1.0f;
+  for (int leaf_index : touched_leaves_) {
+    const BspLeaf& leaf = leaves_[leaf_index];
+    for (int k = 0; k < leaf.leaf_brush_count; ++k) {
+      const BspBrush& brush = brushes_[leaf_brushes_[leaf.leaf_brush + k]];
+      if (!Solid(brush)) continue;
+      float enter = 0.0f, exit = 1.0f;
+      for (int i = 0; i < brush.side_count && enter < best && enter < exit; ++i) {
+        const int plane = brush_sides_[brush.side + i].plane;
+        const CVector n = PlaneNormal(plane);
+        const float s = Dot(n, start) - (radius + planes_[plane].dist);
+        const float q = Dot(n, move);
+        if (q == 0.0f) {
+          if (s >= 0.0f) {
+            enter = 1.0f;
+            break;
+          }
+          continue;
+        }
+        const float t = -s / q;
+        if (q < 0.0f)
+          enter = std::max(enter, t);
+        else
+          exit = std::min(exit, t);
+      }
+      if (exit > enter && enter < best) best = enter;
+    }
+  }
+  return best;
+}
+
+float BspLevel::DeepestSide(const BspBrush& brush, const CVector& centre, float radius,
+                            int& side) const {
+  float largest = 0.0f;
+  side = -1;
+  for (int i = 0; i < brush.side_count; ++i) {
+    const int plane = brush_sides_[brush.side + i].plane;
+    const float s = Dot(PlaneNormal(plane), centre) - (radius + planes_[plane].dist);
+    if (side < 0 || s > largest) {
+      largest = s;
+      side = brush.side + i;
+    }
+    if (s >= 0.0f) break;
+  }
+  return largest;
+}
+
+std::optional<CollisionPlane> BspLevel::Penetration(const CVector& centre, float radius) {
+  CollectSphereLeaves(centre, radius);
+  float deepest = 0.0f;
+  std::optional<CollisionPlane> result;
+  for (int leaf_index : touched_leaves_) {
+    const BspLeaf& leaf = leaves_[leaf_index];
+    for (int k = 0; k < leaf.leaf_brush_count; ++k) {
+      const BspBrush& brush = brushes_[leaf_brushes_[leaf.leaf_brush + k]];
+      if (!Solid(brush)) continue;
+      int side = -1;
+      const float s = DeepestSide(brush, centre, radius, side);
+      if (side >= 0 && s < deepest) {
+        deepest = s;
+        const int plane = brush_sides_[side].plane;
+        result = CollisionPlane{PlaneNormal(plane), planes_[plane].dist};
+      }
+    }
+  }
+  return result;
+}
+
+void BspLevel::ReportTouches(const CVector& centre, float radius) {
+  CollectSphereLeaves(centre, radius);
+  for (int leaf_index : touched_leaves_) {
+    const BspLeaf& leaf = leaves_[leaf_index];
+    for (int k = 0; k < leaf.leaf_brush_count; ++k) {
+      const BspBrush& brush = brushes_[leaf_brushes_[leaf.leaf_brush + k]];
+      int side = -1;
+      if (DeepestSide(brush, centre, radius, side) < 0.0f && side >= 0)
+        LogPrintf("Collision with brush %i", brush.texture);
+    }
+  }
+}
+
+}  // namespace kt
