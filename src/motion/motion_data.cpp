@@ -391,7 +391,9 @@ bool ReadClip(const std::string& file, float scale, std::vector<Posture>& out) {
       return true;
     }
   }
-  if (!ReadAmc(path, scale, out)) return false;
+  std::vector<Posture> parsed;
+  if (!ReadAmc(path, scale, parsed)) return false;
+  out = std::move(parsed);
   if (MotionCachesEnabled()) {
     MotionData::WriteBinaryPostures(bin, out.data(), int(out.size()));
     EnsureMarkerCaches(path, out);
