@@ -473,7 +473,7 @@ int MotionData::WriteAMC(const std::string& out_file, float scale) const {
     for (int b = 2; b < kBoneCount; ++b) {
       const Bone& bone = skeleton.bone(b);
       if (bone.dof_count == 0) continue;
-      p.rotations[b].ToEuler(a);
+      BoneEuler(bone, p.rotations[b], a);
       std::fputs(kBoneNames[b], out);
       if (bone.has_x) std::fprintf(out, " %g", double(a[0]));
       if (bone.has_y) std::fprintf(out, " %g", double(a[1]));

@@ -2,6 +2,7 @@
 #include "motion/skeleton.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -238,12 +239,28 @@ void Skeleton::ResetPose() {
   for (Bone& bone : bones_) bone.angle_x = bone.angle_y = bone.angle_z = 0.0f;
 }
 
+void BoneEuler(const Bone& bone, const CQuaternion& rotation, float out[3]) {
+  rotation.ToEuler(out);
+  if (bone.has_x && bone.has_y && bone.has_z) return;
+  auto wrap = [](float a) { return a > 0.0f ? a - 180.0f : a + 180.0f; };
+  const float other[3] = {wrap(out[0]), out[1] >= 0.0f ? 180.0f - out[1] : -180.0f - out[1],
+                          wrap(out[2])};
+  const int has[3] = {bone.has_x, bone.has_y, bone.has_z};
+  float dropped = 0.0f, dropped_other = 0.0f;
+  for (int i = 0; i < 3; ++i)
+    if (!has[i]) {
+      dropped += std::fabs(out[i]);
+      dropped_other += std::fabs(other[i]);
+    }
+  if (dropped_other < dropped) std::copy(other, other + 3, out);
+}
+
 void Skeleton::SetPosture(const Posture& posture) {
   root_position_ = posture.root_position;
   for (int b = 0; b < kBoneCount; ++b) {
     Bone& bone = bones_[b];
     float angles[3];
-    posture.rotations[b].ToEuler(angles);
+    BoneEuler(bone, posture.rotations[b], angles);
     if (bone.has_x) bone.angle_x = angles[0];
     if (bone.has_y) bone.angle_y = angles[1];
     if (bone.has_z) bone.angle_z = angles[2];

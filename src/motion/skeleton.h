@@ -36,6 +36,12 @@ struct Bone {
   float angle_x = 0.0f, angle_y = 0.0f, angle_z = 0.0f;  // current pose, degrees
 };
 
+// Euler angles (degrees) of a bone's rotation for the channels it has. ToEuler keeps y within
+// +-90 degrees, so a wrist turned 100 degrees about its only axis y comes out as
+// (180, 80, 180); of the two equivalent triples this picks the one whose missing channels are
+// nearest zero, so that writing and posing only the bone's channels keeps its rotation.
+void BoneEuler(const Bone& bone, const CQuaternion& rotation, float out[3]);
+
 class Skeleton {
  public:
   // Reads `asf_path`; on failure logs why and stays unloaded (loaded() is false).

@@ -159,6 +159,31 @@ TEST_F(SkeletonTest, MarkerPositionsGlobalAndRootRelative) {
   EXPECT_EQ(relative[kRoot], CVector());
 }
 
+TEST_F(SkeletonTest, SingleAxisBoneKeepsAnglesBeyondNinetyDegrees) {
+  Skeleton s("test.asf", 2.5f);
+  Posture p;
+  p.rotations[kLWrist] = CQuaternion::FromEuler(0, -102.6f, 0);   // wrist: y only
+  p.rotations[kLClavicle] = CQuaternion::FromEuler(0, 120, -30);  // clavicle: y and z
+  s.SetPosture(p);
+  EXPECT_NEAR(s.bone(kLWrist).angle_y, -102.6f, 1e-3f);
+  EXPECT_NEAR(s.bone(kLClavicle).angle_y, 120.0f, 1e-3f);
+  EXPECT_NEAR(s.bone(kLClavicle).angle_z, -30.0f, 1e-3f);
+  float angles[3];
+  BoneEuler(s.bone(kLFemur), p.rotations[kLWrist], angles);  // all three channels: as ToEuler
+  EXPECT_NEAR(std::fabs(angles[0]), 180.0f, 1e-3f);
+}
+
+TEST(SkeletonRealData, CmuZeroPoseSumsBoneVectors) {
+  KT_REQUIRE_REALDATA();
+  const auto asf = test::RealDataDir() / "cmu" / "02" / "02.asf";
+  Skeleton s(asf.string(), 2.5f);
+  ASSERT_TRUE(s.loaded());
+  EXPECT_EQ(s.dof_count(), 62);
+  const auto vectors = BoneVectors(test::ReadFile(asf), 2.5f);
+  for (int b = 0; b < kBoneCount; ++b)
+    ExpectNear(s.BoneEndPosition(b), ZeroPoseEnd(vectors, CVector(), b));
+}
+
 TEST_F(SkeletonTest, SetPostureWritesOnlyTheBonesChannels) {
   Skeleton s("test.asf", 2.5f);
   Posture p;
