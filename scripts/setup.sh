@@ -10,7 +10,7 @@ packages=(
   xvfb xauth xdotool x11-apps
   libgtest-dev libgmock-dev libbenchmark-dev
   libopenblas-dev libeigen3-dev
-  libjpeg-dev libpng-dev zlib1g-dev
+  libjpeg-dev libpng-dev zlib1g-dev libmp3lame-dev
   unzip openarena-081-maps
 )
 
