@@ -1,0 +1,204 @@
+// Skeleton controller: root motion and its cross-fade, overlay fades and the overlay mix.
+#include "character/skeleton_controller.h"
+
+#include "character/ease.h"
+
+namespace kt {
+
+namespace {
+
+// clang-format off
+const float kBodyWeights[5][kBoneCount] = {
+    // root, left leg (5), right leg (5), lowerback, upperback, thorax, lowerneck, upperneck,
+    // head, left arm (7), right arm (7)
+    {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1},
+    {0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0.8f, 0.6f, 0.4f, 0.15f, 0.1f,
+     0.4f, 0.25f, 0.15f, 0.05f, 0.15f, 0, 0, 0.4f, 0.25f, 0.15f, 0.05f, 0.15f, 0, 0},
+    {0, 0.05f, 0, 0.05f, 0.05f, 0.05f, 0.05f, 0, 0.05f, 0.05f, 0.05f, 0.05f, 0.2f, 0.4f, 0.6f,
+     0.85f, 0.9f, 0.6f, 0.8f, 0.8f, 0.95f, 0.95f, 1, 1, 0.6f, 0.9f, 0.9f, 0.95f, 0.95f, 1, 1},
+    {0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+    {1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1},
+};
+// clang-format on
+
+float BodyWeightOf(const MotionController* m, int joint) {
+  const float* table = m && m->motion() ? BodyWeightTable(m->motion()->body_weights()) : nullptr;
+  return table ? table[joint] : 0.0f;
+}
+
+}  // namespace
+
+const float* BodyWeightTable(int type) {
+  return type >= 0 && type < 5 ? kBodyWeights[type] : nullptr;
+}
+
+SkeletonController::SkeletonController(Skeleton* skeleton) : skeleton_(skeleton) {
+  root_transition_time_.Register("skelctrl.root_transition_time", 0.2f);
+  blend_transition_time_.Register("skelctrl.blend_transition_time", 0.33f);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Root motion
+
+void SkeletonController::SetRootMotion(MotionController* m) {
+  if (!root_ && !root_transition_) {
+    root_ = m;
+    if (m) m->Play();
+  } else if (!root_transition_) {
+    root_fade_ = 0.0f;
+    incoming_root_ = m;
+    if (m) m->Play();
+    root_transition_ = incoming_root_ != nullptr;
+  } else {
+    // A second change during a cross-fade cuts without blending.
+    if (root_) root_->Stop();
+    if (incoming_root_) incoming_root_->Stop();
+    incoming_root_ = nullptr;
+    root_transition_ = false;
+    root_fade_ = 0.0f;
+    root_ = m;
+    if (m) m->Play();
+  }
+}
+
+bool SkeletonController::Update() {
+  if (!root_ || root_->FrameCount() == -1) {
+    if (skeleton_) skeleton_->ResetPose();
+    return true;
+  }
+  if (root_transition_) {
+    root_->Update();
+    incoming_root_->Update();
+    CrossFadeRoot();
+  } else {
+    root_->Update();
+    WritePosture(root_->ShownPosture());
+  }
+  if (overlay_) MixOverlay();
+  return true;
+}
+
+void SkeletonController::WritePosture(const Posture& posture) {
+  posture_ = posture;
+  if (skeleton_) skeleton_->SetPosture(posture_);
+}
+
+void SkeletonController::CrossFadeRoot() {
+  root_fade_ += incoming_root_->elapsed() / float(root_transition_time_);
+  if (root_fade_ > 1.0f) {
+    root_->Stop();
+    root_transition_ = false;
+    root_ = incoming_root_;
+    incoming_root_ = nullptr;
+    // Show the new root at once rather than leaving last update's pose for a frame.
+    WritePosture(root_->ShownPosture());
+    return;
+  }
+  const float w = Ease(root_fade_);
+  const Posture& from = root_->ShownPosture();
+  const Posture& to = incoming_root_->ShownPosture();
+  Posture blended;
+  blended.root_position = to.root_position;
+  for (int j = 0; j < kBoneCount; ++j)
+    blended.rotations[j] = Slerp(w, from.rotations[j], to.rotations[j]);
+  WritePosture(blended);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Overlay
+
+void SkeletonController::SetBlendMotion(MotionController* m) {
+  if (m == overlay_) return;
+  if (m) m->Play();
+  if (overlay_ && m) {
+    // Cross-fade from the current overlay; its weight carries on without a jump (a fade-out
+    // turns into a fade-in from the same weight).
+    incoming_overlay_ = m;
+    overlay_cross_fade_ = 0.0f;
+    if (fading_out_) {
+      fading_out_ = false;
+      fading_in_ = true;
+      overlay_fade_ = 1.0f - overlay_fade_;
+    }
+    return;
+  }
+  overlay_ = m;
+  overlay_fade_ = 0.0f;
+  fading_out_ = false;
+  fading_in_ = m != nullptr;
+}
+
+void SkeletonController::FadeOutBlend() {
+  if (!overlay_ || fading_out_) return;
+  fading_in_ = false;
+  overlay_fade_ = 0.0f;
+  fading_out_ = true;
+}
+
+bool SkeletonController::AdvanceOverlayFades(float& w) {
+  w = 1.0f;
+  if (fading_in_ || fading_out_) {
+    overlay_fade_ += overlay_->elapsed() / float(blend_transition_time_);
+    if (overlay_fade_ > 1.0f) {
+      fading_in_ = false;
+      overlay_fade_ = 0.0f;
+      if (fading_out_) {
+        overlay_->Stop();
+        overlay_ = nullptr;
+        fading_out_ = false;
+        if (incoming_overlay_) incoming_overlay_->Stop();
+        incoming_overlay_ = nullptr;
+        return false;
+      }
+    } else {
+      w = fading_in_ ? Ease(overlay_fade_) : Ease(1.0f - overlay_fade_);
+    }
+  }
+  if (incoming_overlay_) {
+    overlay_cross_fade_ += incoming_overlay_->elapsed() / float(blend_transition_time_);
+    if (overlay_cross_fade_ > 1.0f) {
+      overlay_->Stop();
+      overlay_ = incoming_overlay_;
+      incoming_overlay_ = nullptr;
+    }
+  }
+  return true;
+}
+
+void SkeletonController::MixOverlay() {
+  static CVar<int> quat_blend;
+  if (!quat_blend.Bound()) quat_blend.Register("controller.quatBlend", 0);
+  overlay_->Update();
+  if (incoming_overlay_) incoming_overlay_->Update();
+  float w = 1.0f;
+  if (!AdvanceOverlayFades(w) || !skeleton_) return;
+
+  // The skeleton takes whole postures: build one from the root result with the mixed joints.
+  Posture mixed = posture_;
+  const Posture& over = overlay_->ShownPosture();
+  for (int j = 1; j < kBoneCount; ++j) {
+    const float wb = BodyWeightOf(overlay_, j);
+    if (quat_blend != 0) {
+      CQuaternion b = over.rotations[j];
+      if (incoming_overlay_)
+        b = Slerp(overlay_cross_fade_, b, incoming_overlay_->ShownPosture().rotations[j]);
+      mixed.rotations[j] = Slerp(w * wb, posture_.rotations[j], b);
+      continue;
+    }
+    const float wr = BodyWeightOf(root_, j);
+    const float denominator = (1.0f - w) * wr + wb;
+    const Bone& bone = skeleton_->bone(j);
+    float now[3] = {bone.angle_x, bone.angle_y, bone.angle_z};
+    if (denominator != 0.0f) {  // otherwise the root motion's angles stay
+      float e[3];
+      over.rotations[j].ToEuler(e);
+      const int has[3] = {bone.has_x, bone.has_y, bone.has_z};
+      for (int axis = 0; axis < 3; ++axis)
+        if (has[axis]) now[axis] = ((1.0f - w) * wr * now[axis] + wb * e[axis]) / denominator;
+    }
+    mixed.rotations[j] = CQuaternion::FromEuler(now[0], now[1], now[2]);
+  }
+  skeleton_->SetPosture(mixed);
+}
+
+}  // namespace kt

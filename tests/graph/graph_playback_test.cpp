@@ -1,0 +1,135 @@
+// GraphUpdate and the kinds' policies against a scripted player: jumps at cutoffs, refused
+// jumps, the periodic due frame, the random chance and the path planner's refusals.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "console/cvar.h"
+#include "fake_graph_player.h"
+#include "graph/graph_kinds.h"
+#include "graph/path_graph.h"
+#include "graph_fixtures.h"
+#include "test_support.h"
+
+namespace kt {
+namespace {
+
+GraphBuildOptions NoCache() {
+  GraphBuildOptions options;
+  options.write_cache = false;
+  return options;
+}
+
+class GraphPlayback : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    codes_ = test::UniqueCodes(120);
+    test::PlantTwin(codes_, 10, 30, 4);
+    test::PlantTwin(codes_, 60, 100, 4);
+  }
+  test::ScratchDir dir_{"playback"};
+  std::vector<int> codes_;
+};
+
+TEST_F(GraphPlayback, CutoffGraphJumpsAtTheCutoffAndAimsAtTheNextOne) {
+  MotionData motion("cyc", test::CodedFrames(codes_));
+  test::FakeGraphPlayer player(&motion, 4, 0, test::kCodedThreshold);
+  auto graph = CreateGraph(1, player, NoCache());
+  ASSERT_TRUE(graph);
+  ASSERT_EQ(graph->next_cutoff(), 100);
+  player.frame = 99;
+  graph->GraphUpdate();
+  EXPECT_TRUE(player.jumps.empty());
+  player.frame = 102;  // overshot: held back at the cutoff, then the jump starts there
+  graph->GraphUpdate();
+  ASSERT_EQ(player.jumps.size(), 1u);
+  EXPECT_EQ(player.jumps[0], std::make_pair(100, 60));
+  EXPECT_EQ(graph->next_cutoff(), 100);
+  // No jump starts while one is blending.
+  player.frame = 100;
+  player.in_transition = true;
+  graph->GraphUpdate();
+  EXPECT_EQ(player.jumps.size(), 1u);
+  EXPECT_EQ(player.frame, 100);
+}
+
+TEST_F(GraphPlayback, RefusedJumpAtACutoffPlaysOnInsteadOfFreezing) {
+  // Two clips joined by one twin: the only cycle is {5, 50}, so from cutoff 5 the jump to 50
+  // is refused (frame 54 lies outside the component) every time.
+  std::vector<int> codes = test::UniqueCodes(80);
+  test::PlantTwin(codes, 5, 50, 4);
+  const std::vector<Posture> frames = test::CodedFrames(codes);
+  MotionData two("stuck", std::vector<Posture>(frames.begin(), frames.begin() + 40));
+  two.AppendPostures(std::vector<Posture>(frames.begin() + 40, frames.end()));
+  test::FakeGraphPlayer player(&two, 4, 0, test::kCodedThreshold);
+  auto graph = CreateGraph(1, player, NoCache());
+  ASSERT_TRUE(graph);
+  player.frame = 7;
+  graph->GraphUpdate();
+  EXPECT_TRUE(player.jumps.empty());
+  EXPECT_EQ(player.frame, 5);  // held at the cutoff for this update
+  EXPECT_EQ(graph->next_cutoff(), 50);
+  player.frame = 6;
+  graph->GraphUpdate();
+  EXPECT_EQ(player.frame, 6);  // playing on
+}
+
+TEST_F(GraphPlayback, PeriodicDueFrameAndRandomChance) {
+  std::string text = "500\n\n";
+  for (int i = 0; i < 500; ++i) text += std::to_string(i) + " 0 0\n\n";
+  test::WriteFile("long_graph.gra", text);
+  MotionData motion("long", test::CodedFrames(test::UniqueCodes(500)));
+  test::FakeGraphPlayer player(&motion, 18, 0, test::kCodedThreshold);
+  auto graph = CreateGraph(4, player);
+  auto* periodic = dynamic_cast<PeriodicGraph*>(graph.get());
+  ASSERT_TRUE(periodic);
+  periodic->TransitionTaken(200);
+  EXPECT_EQ(periodic->due_frame(), 215);
+  player.frame = 214;
+  EXPECT_FALSE(periodic->WantsTransition());
+  player.frame = 215;
+  EXPECT_TRUE(periodic->WantsTransition());
+  periodic->TransitionTaken(470);  // 485 >= 500 - 2 * 18
+  EXPECT_EQ(periodic->due_frame(), 0);
+  periodic->TransitionTaken(200);
+  periodic->TransitionCancelled();
+  EXPECT_EQ(periodic->due_frame(), 0);
+
+  auto random = CreateGraph(2, player);
+  ASSERT_TRUE(random);
+  std::srand(8);
+  int wants = 0;
+  for (int k = 0; k < 10000; ++k) wants += random->WantsTransition();
+  EXPECT_NEAR(wants, 1000, 150);
+}
+
+TEST_F(GraphPlayback, PathGraphRefusesPlansItCannotMake) {
+  ResetPathSlots();
+  MotionData motion("path", test::CodedFrames(codes_));
+  test::FakeGraphPlayer player(&motion, 4, 0, test::kCodedThreshold);
+  auto graph = CreateGraph(5, player, NoCache());
+  auto* path = dynamic_cast<PathGraph*>(graph.get());
+  ASSERT_TRUE(path);
+  player.frame = 62;
+  EXPECT_FALSE(path->WantsTransition());  // no target direction yet
+  // Facing the target already: the target angle is 360, as close as the start turn 0.
+  path->SetTargetDirection(Facing(player.shown));
+  EXPECT_FALSE(path->WantsTransition());
+  EXPECT_FLOAT_EQ(path->target_angle(), 360.0f);
+  EXPECT_FALSE(path->active());
+  // The coded motion never turns, so no path changes the heading either.
+  path->SetTargetDirection({1, 0, 0});
+  EXPECT_FALSE(path->WantsTransition());
+  EXPECT_GT(path->searched(), 1);
+  CVar<int> max_paths("graphmove.maxpaths", 200);
+  max_paths = 2;
+  EXPECT_FALSE(path->Plan());
+  EXPECT_EQ(path->searched(), 1);
+  max_paths = 200;
+  EXPECT_EQ(AngularDifference(350.0f, -380.0f), 10.0f);
+  EXPECT_EQ(AngularDifference(90.0f, 450.0f), 0.0f);
+  ResetPathSlots();
+}
+
+}  // namespace
+}  // namespace kt
