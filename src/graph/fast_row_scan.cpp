@@ -122,6 +122,11 @@ class RowDecider {
 // One thread's work: row blocks taken in turn, each scanned tile by tile from left to right.
 
 struct SharedScan {
+  SharedScan(const RowScanInput& in_, const FastRowScanOptions& options_,
+             const fast::WindowScorer& scorer_, const std::vector<char>& usable_,
+             RowScanResult& edges_)
+      : in(in_), options(options_), scorer(scorer_), usable(usable_), edges(edges_) {}
+
   const RowScanInput& in;
   const FastRowScanOptions& options;
   const fast::WindowScorer& scorer;
@@ -208,7 +213,7 @@ RowScanResult FastRowScan(const RowScanInput& input, const FastRowScanOptions& o
 
   const std::vector<char> usable = UsableWindows(input);
   const std::unique_ptr<fast::WindowScorer> scorer = fast::MakeWindowScorer(input);
-  SharedScan shared{input, opts, *scorer, usable, edges};
+  SharedScan shared(input, opts, *scorer, usable, edges);
   const int limit = input.frame_count - input.window;
   shared.row_blocks = (limit + opts.tile_rows - 1) / opts.tile_rows;
   shared.rows_total = int(std::count(usable.begin(), usable.end(), 1));
