@@ -6,46 +6,21 @@
 namespace kt {
 namespace {
 
-struct SinCos {
-  double s, c;
-};
-
-SinCos Angle(double degrees) {
+// Rotation in the (i, j) plane: [c -s; s c] at rows and columns i, j.
+DMatrix PlaneRotation(int i, int j, double degrees) {
   const double r = degrees * kMatrixDegToRad;
-  return {std::sin(r), std::cos(r)};
+  DMatrix m;
+  m.m[i][i] = m.m[j][j] = std::cos(r);
+  m.m[j][i] = std::sin(r);
+  m.m[i][j] = -m.m[j][i];
+  return m;
 }
 
 }  // namespace
 
-DMatrix RotationX(double degrees) {
-  const auto [s, c] = Angle(degrees);
-  DMatrix r;
-  r.m[1][1] = c;
-  r.m[1][2] = -s;
-  r.m[2][1] = s;
-  r.m[2][2] = c;
-  return r;
-}
-
-DMatrix RotationY(double degrees) {
-  const auto [s, c] = Angle(degrees);
-  DMatrix r;
-  r.m[0][0] = c;
-  r.m[0][2] = s;
-  r.m[2][0] = -s;
-  r.m[2][2] = c;
-  return r;
-}
-
-DMatrix RotationZ(double degrees) {
-  const auto [s, c] = Angle(degrees);
-  DMatrix r;
-  r.m[0][0] = c;
-  r.m[0][1] = -s;
-  r.m[1][0] = s;
-  r.m[1][1] = c;
-  return r;
-}
+DMatrix RotationX(double degrees) { return PlaneRotation(1, 2, degrees); }
+DMatrix RotationY(double degrees) { return PlaneRotation(2, 0, degrees); }
+DMatrix RotationZ(double degrees) { return PlaneRotation(0, 1, degrees); }
 
 DMatrix Multiply(const DMatrix& a, const DMatrix& b) {
   DMatrix out;
