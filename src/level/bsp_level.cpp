@@ -75,22 +75,21 @@ BspLevel::~BspLevel() {
   if (g_level == this) g_level = nullptr;
 }
 
-bool BspLevel::ReadMapFile(const std::string& path, BspData& data) {
+bool BspLevel::Load(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
   const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
                                    std::istreambuf_iterator<char>());
-  std::string error;
-  if (!ParseBsp(bytes, data, error)) {
-    LogPrintf("BspLevel: %s is not a valid Quake 3 BSP: %s", path.c_str(), error.c_str());
-    return false;
-  }
-  return true;
+  return LoadFromBytes(bytes, path);
 }
 
-bool BspLevel::Load(const std::string& path) {
+bool BspLevel::LoadFromBytes(std::span<const uint8_t> bytes, const std::string& name) {
   BspData data;
-  if (!ReadMapFile(path, data)) return false;
+  std::string error;
+  if (!ParseBsp(bytes, data, error)) {
+    LogPrintf("BspLevel: %s is not a valid Quake 3 BSP: %s", name.c_str(), error.c_str());
+    return false;
+  }
   FILE* report = std::fopen("bspdata.txt", "w");
   if (!report) LogPrintf("BspLevel: cannot write bspdata.txt");
   TakeArrays(data);

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,8 @@ class BspLevel {
   // that cannot be read or fails validation leaves the level as it was, "bspdata.txt"
   // untouched, and logs why.
   bool Load(const std::string& path);
+  // Load from a file's bytes; `name` is used in log lines.
+  bool LoadFromBytes(std::span<const uint8_t> bytes, const std::string& name);
   // format: a printf pattern with exactly one %s, formatted with "lf", "rt", "dn", "up", "ft",
   // "bk". Call before Load. False (nothing loaded) for a pattern with other conversions.
   bool LoadSkyBox(const std::string& format);
@@ -89,6 +92,9 @@ class BspLevel {
   // and returns the faces to draw in the first pass, in order (blended ones go to
   // blended_faces()).
   std::vector<int> CollectVisibleFaces(const CVector& eye, const Frustum& frustum);
+
+  // The texture a face shows now: its own, or a frame of its animated shader.
+  unsigned FaceTexture(int face);
 
   // --- collision (bsp_collision.cpp)
   float Trace(const CVector& start, const CVector& move, float radius);
@@ -122,7 +128,6 @@ class BspLevel {
   bool FaceDrawn(int face) const { return (drawn_faces_[face >> 5] >> (face & 31)) & 1u; }
 
  private:
-  bool ReadMapFile(const std::string& path, BspData& data);
   void TakeArrays(BspData& data);
   void ConvertToYUp();
   void WriteTextures(FILE* report);
@@ -139,7 +144,6 @@ class BspLevel {
 
   void DrawSkyBox(const CVector& eye);
   void DrawFace(int face);
-  unsigned FaceTexture(const BspFace& face, const LevelShader* shader);
 
   LevelTextureLoader* textures_;
   bool loaded_ = false;

@@ -149,7 +149,9 @@ void BspLevel::DrawSkyBox(const CVector& eye) {
   glEnable(GL_DEPTH_TEST);
 }
 
-unsigned BspLevel::FaceTexture(const BspFace& face, const LevelShader* shader) {
+unsigned BspLevel::FaceTexture(int f) {
+  const BspFace& face = faces_[f];
+  const LevelShader* shader = face.shader >= 0 ? &shaders_[face.shader] : nullptr;
   unsigned texture = unsigned(texture_names_[face.texture]);
   if (!shader || !(shader->flags & kShaderAnimate) || shader->anim_frame_count <= 0) return texture;
   const double time = level_clock_.Elapsed() + shader->anim_time_offset;
@@ -181,7 +183,7 @@ void BspLevel::DrawFace(int f) {
     }
   }
   glEnable(GL_TEXTURE_2D);
-  glBindTexture(GL_TEXTURE_2D, FaceTexture(face, shader));
+  glBindTexture(GL_TEXTURE_2D, FaceTexture(f));
   if (multitexture) {
     SelectUnit(GL_TEXTURE1_ARB);
     glEnable(GL_TEXTURE_2D);
