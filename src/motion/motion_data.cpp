@@ -122,7 +122,7 @@ long long ReadCacheHeader(std::ifstream& in, const std::string& path, int record
     why = "count '" + std::string(header, n) + "' is not a number";
     return -1;
   }
-  if (count < 0 || count > kMaxCacheFrames) {
+  if (count < 1 || count > kMaxCacheFrames) {
     why = "count " + std::to_string(count) + " is out of range";
     return -1;
   }
@@ -402,13 +402,21 @@ bool ReadClip(const std::string& file, float scale, std::vector<Posture>& out) {
   return true;
 }
 
+// A motion needs a positive rate for its frame period; 120 is what capture files are
+// recorded at.
+int UsableFrameRate(int rate, const std::string& name) {
+  if (rate > 0) return rate;
+  LogPrintf("MotionData: %s: frame rate %d is not positive, using 120", name.c_str(), rate);
+  return 120;
+}
+
 }  // namespace
 
 MotionData::MotionData(const std::string& name, const std::string& amc_file, float scale,
                        int body_weights, int frame_rate)
     : dof_count_(MotionSkeleton().dof_count()),
-      frame_rate_(frame_rate),
-      frame_period_(1000.0f / float(frame_rate)),
+      frame_rate_(UsableFrameRate(frame_rate, name)),
+      frame_period_(1000.0f / float(frame_rate_)),
       body_weights_(body_weights) {
   resource_names_.push_back(MotionFolder() + amc_file);
   if (ReadClip(amc_file, scale, postures_)) {
@@ -422,11 +430,11 @@ MotionData::MotionData(const std::string& name, std::vector<Posture> postures, i
                        int body_weights)
     : dof_count_(MotionSkeleton().dof_count()),
       frame_count_(int(postures.size())),
-      frame_rate_(frame_rate),
-      frame_period_(1000.0f / float(frame_rate)),
+      frame_rate_(UsableFrameRate(frame_rate, name)),
+      frame_period_(1000.0f / float(frame_rate_)),
       postures_(std::move(postures)),
       body_weights_(body_weights) {
-  clip_ends_.push_back(frame_count_ - 1);
+  if (frame_count_ > 0) clip_ends_.push_back(frame_count_ - 1);
   Register(name);
 }
 
@@ -439,6 +447,7 @@ bool MotionData::AppendClip(const std::string& amc_file, float scale) {
 }
 
 void MotionData::AppendPostures(const std::vector<Posture>& postures) {
+  if (postures.empty()) return;
   postures_.insert(postures_.end(), postures.begin(), postures.end());
   frame_count_ = int(postures_.size());
   clip_ends_.push_back(frame_count_ - 1);

@@ -43,7 +43,7 @@ class MotionData {
   // Appends the frames of another AMC file as a new clip. False (and nothing changed) when
   // it cannot be read.
   bool AppendClip(const std::string& amc_file, float scale);
-  // In-memory counterpart of AppendClip.
+  // In-memory counterpart of AppendClip; an empty list adds no clip.
   void AppendPostures(const std::vector<Posture>& postures);
   // The first clip end >= frame, or frame_count() when there is none.
   int NextClipEnd(int frame) const;
@@ -72,7 +72,8 @@ class MotionData {
   int frame_rate() const { return frame_rate_; }
   float frame_period() const { return frame_period_; }  // milliseconds
   const std::vector<Posture>& postures() const { return postures_; }
-  const Posture& posture(int frame) const { return postures_[frame]; }
+  // frame in [0, frame_count()); not checked, this is the per-frame hot path.
+  const Posture& posture(int frame) const { return postures_[size_t(frame)]; }
   const std::string& name() const { return name_; }
   const std::vector<int>& clip_ends() const { return clip_ends_; }
   const std::vector<std::string>& resource_names() const { return resource_names_; }

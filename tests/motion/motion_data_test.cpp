@@ -307,6 +307,13 @@ TEST_F(MotionDataTest, InMemoryMotionComputesMarkersWithoutFiles) {
   MarkerSkeleton().GlobalMarkerPositions(m.posture(19), expected);
   for (int j = 0; j < kBoneCount; ++j) EXPECT_EQ(MarkerAt(global, 19, j), expected[j]);
   EXPECT_FALSE(fs::exists("log.txt") && Logged("LoadMarkerPositions"));
+
+  const MotionData empty("empty", {}, 0);
+  EXPECT_EQ(empty.frame_count(), 0);
+  EXPECT_TRUE(empty.clip_ends().empty());
+  EXPECT_EQ(empty.NextClipEnd(0), 0);
+  EXPECT_EQ(empty.frame_rate(), 120);  // a rate of 0 would make the frame period infinite
+  EXPECT_TRUE(Logged("MotionData: empty: frame rate 0 is not positive, using 120"));
 }
 
 TEST(CachePath, ReplacesTheExtensionOfTheFileName) {
