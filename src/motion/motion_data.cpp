@@ -153,27 +153,32 @@ bool ReadCache(const std::string& path, const char* routine, int record_size, st
   return true;
 }
 
-// Writes "<count>\n" and the block to a temporary file renamed into place, so that a failed
-// or interrupted write never leaves a partial cache behind.
-bool WriteCache(const std::string& path, int count, const void* data, size_t bytes) {
+// Writes to a temporary file renamed into place, so that a failed or interrupted write never
+// leaves a partial file behind.
+bool WriteFileAtomically(const std::string& path, const char* data, size_t bytes) {
   if (path.empty()) return false;
   const std::string file = ToFilePath(path);
   const std::string temp = file + ".tmp";
+  std::error_code ec;
   {
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    out << count << '\n';
-    out.write(static_cast<const char*>(data), std::streamsize(bytes));
+    out.write(data, std::streamsize(bytes));
     out.close();
     if (!out) {
-      std::error_code ec;
       fs::remove(temp, ec);
       return false;
     }
   }
-  std::error_code ec;
   fs::rename(temp, file, ec);
   if (ec) fs::remove(temp, ec);
   return !ec;
+}
+
+// "<count>\n" and the raw block.
+bool WriteCache(const std::string& path, int count, const void* data, size_t bytes) {
+  std::string block = std::to_string(count) + '\n';
+  block.append(static_cast<const char*>(data), bytes);
+  return WriteFileAtomically(path, block.data(), block.size());
 }
 
 // The number of marker records in a ".mpos"/".mpos2" file, or -1 when it is unusable.
@@ -461,42 +466,47 @@ int MotionData::NextClipEnd(int frame) const {
 
 // ---- AMC writing ----
 
+namespace {
+
+// " " and the value in the six-significant-digit form of printf's "%g", whatever the
+// process's locale (GTK sets LC_NUMERIC from the environment).
+void AppendNumber(std::string& text, float value) {
+  char buf[32];
+  const auto result =
+      std::to_chars(buf, buf + sizeof buf, double(value), std::chars_format::general, 6);
+  text += ' ';
+  text.append(buf, result.ptr);
+}
+
+}  // namespace
+
 int MotionData::WriteAMC(const std::string& out_file, float scale) const {
-  const std::string path = ToFilePath(MotionFolder() + out_file);
-  const std::string temp = path + ".tmp";
-  FILE* out = std::fopen(temp.c_str(), "wb");
-  if (!out) {
-    LogPrintf("WriteAMC: cannot create %s", path.c_str());
-    return -1;
-  }
   const Skeleton& skeleton = MotionSkeleton();
-  std::fputs("#Unknow ASF file\n:FULLY-SPECIFIED\n:DEGREES\n", out);
+  std::string text = "#Unknow ASF file\n:FULLY-SPECIFIED\n:DEGREES\n";
   for (int f = 0; f < frame_count_; ++f) {
     const Posture& p = postures_[size_t(f)];
     float a[3];
     p.rotations[kRoot].ToEuler(a);
-    std::fprintf(out, "%d\nroot %g %g %g %g %g %g\n", f + 1, double(p.root_position.x / scale),
-                 double(p.root_position.y / scale), double(p.root_position.z / scale), double(a[0]),
-                 double(a[1]), double(a[2]));
+    text += std::to_string(f + 1) + "\nroot";
+    for (float v : {p.root_position.x / scale, p.root_position.y / scale, p.root_position.z / scale,
+                    a[0], a[1], a[2]})
+      AppendNumber(text, v);
+    text += '\n';
     // Bone 1 (the left hip joint) is never written; with the usual file it has no channels.
     for (int b = 2; b < kBoneCount; ++b) {
       const Bone& bone = skeleton.bone(b);
       if (bone.dof_count == 0) continue;
       BoneEuler(bone, p.rotations[b], a);
-      std::fputs(kBoneNames[b], out);
-      if (bone.has_x) std::fprintf(out, " %g", double(a[0]));
-      if (bone.has_y) std::fprintf(out, " %g", double(a[1]));
-      if (bone.has_z) std::fprintf(out, " %g", double(a[2]));
-      std::fputc('\n', out);
+      text += kBoneNames[b];
+      if (bone.has_x) AppendNumber(text, a[0]);
+      if (bone.has_y) AppendNumber(text, a[1]);
+      if (bone.has_z) AppendNumber(text, a[2]);
+      text += '\n';
     }
   }
-  const bool ok = std::fflush(out) == 0 && !std::ferror(out);
-  std::fclose(out);
-  std::error_code ec;
-  if (ok) fs::rename(temp, path, ec);
-  if (!ok || ec) {
-    fs::remove(temp, ec);
-    LogPrintf("WriteAMC: error writing %s", path.c_str());
+  const std::string path = MotionFolder() + out_file;
+  if (!WriteFileAtomically(path, text.data(), text.size())) {
+    LogPrintf("WriteAMC: cannot create %s", path.c_str());
     return -1;
   }
   std::printf("Write %d samples to '%s' \n", frame_count_, out_file.c_str());

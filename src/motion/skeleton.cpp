@@ -2,9 +2,9 @@
 #include "motion/skeleton.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -49,9 +49,9 @@ std::string FirstWord(const std::string& line) {
 bool ParseFloats(const std::vector<std::string>& words, float* out, int count) {
   if (int(words.size()) < count + 1) return false;
   for (int i = 0; i < count; ++i) {
-    char* end = nullptr;
-    out[i] = std::strtof(words[i + 1].c_str(), &end);
-    if (end == words[i + 1].c_str() || *end != '\0') return false;
+    const std::string& w = words[size_t(i) + 1];
+    const auto [end, err] = std::from_chars(w.data(), w.data() + w.size(), out[i]);
+    if (err != std::errc() || end != w.data() + w.size()) return false;
   }
   return true;
 }
