@@ -16,7 +16,8 @@ void SetUpLevelView(const BspLevel& level, const CVector& eye, float yaw, int wi
     const BspNode& root = level.nodes()[0];
     for (int a = 0; a < 3; ++a) size = std::max(size, float(root.maxs[a] - root.mins[a]));
   }
-  const float far_clip = size * 2.0f;
+  // Far enough for the sky box's cube too (300 units from the eye, corners further).
+  const float far_clip = std::max(size * 2.0f, 1000.0f);
   glViewport(0, 0, width, height);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();

@@ -1,12 +1,13 @@
 // Reading BSP files: a valid map round-trips, and every malformed file is refused with a
 // message that names the wrong lump or index, without reading out of bounds (the sanitizer
 // build checks the latter).
+#include "level/bsp_file.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <functional>
 
-#include "level/bsp_file.h"
 #include "level_fixtures.h"
 #include "test_support.h"
 
@@ -50,8 +51,8 @@ TEST(BspFile, GeneratedMapRoundTrips) {
   EXPECT_EQ(read.faces.size(), data.faces.size());
   EXPECT_EQ(read.entities, data.entities);
   EXPECT_EQ(read.vis, data.vis);
-  EXPECT_EQ(0, std::memcmp(read.nodes.data(), data.nodes.data(),
-                           data.nodes.size() * sizeof(BspNode)));
+  EXPECT_EQ(0,
+            std::memcmp(read.nodes.data(), data.nodes.data(), data.nodes.size() * sizeof(BspNode)));
 }
 
 TEST(BspFile, RefusesBadHeaders) {
@@ -88,8 +89,7 @@ TEST(BspFile, RefusesBadHeaders) {
 TEST(BspFile, RefusesTablesLargerThanTheLevelHolds) {
   BspData data = ValidData();
   data.textures.resize(513, data.textures[0]);
-  EXPECT_NE(ParseError(WriteBsp(data)).find("lump 1 (textures): 513 textures"),
-            std::string::npos);
+  EXPECT_NE(ParseError(WriteBsp(data)).find("lump 1 (textures): 513 textures"), std::string::npos);
 
   data = ValidData();
   data.lightmaps.resize(size_t(513) * kLightmapBytes);
@@ -109,8 +109,7 @@ TEST(BspFile, RefusesEveryIndexOutOfRange) {
        "lump 13 (faces): face 0 texture 3 out of range"},
       {"face lightmap", [](BspData& d) { d.faces[1].lightmap = d.lightmap_count(); },
        "lump 13 (faces): face 1 lightmap"},
-      {"face vertices",
-       [](BspData& d) { d.faces[2].vertex = int32_t(d.vertices.size()) - 2; },
+      {"face vertices", [](BspData& d) { d.faces[2].vertex = int32_t(d.vertices.size()) - 2; },
        "lump 13 (faces): face 2 vertices"},
       {"face negative vertex count", [](BspData& d) { d.faces[0].vertex_count = -1; },
        "face 0 vertices 0+-1"},
@@ -152,8 +151,7 @@ TEST(BspFile, RefusesEveryIndexOutOfRange) {
        "lump 8 (brushes): brush 0 texture 99"},
       {"side plane", [](BspData& d) { d.brush_sides[4].plane = 1 << 24; },
        "lump 9 (brush sides): side 4 plane"},
-      {"visibility size", [](BspData& d) { d.vis.pop_back(); },
-       "lump 16 (visibility):"},
+      {"visibility size", [](BspData& d) { d.vis.pop_back(); }, "lump 16 (visibility):"},
       {"visibility vector size", [](BspData& d) { d.vis_vector_size = -2; },
        "lump 16 (visibility):"},
   };

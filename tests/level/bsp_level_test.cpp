@@ -78,10 +78,10 @@ TEST_F(LevelLoad, WritesBspDataReport) {
 TEST_F(LevelLoad, ReportsMissingTexturesAndPrefersJpg) {
   LevelDescription d;
   std::string error;
-  ASSERT_TRUE(ParseLevelDescription(
-      kRoom + "texture unused flat 1 1 1\ntexture tgaonly flat 1 1 1 tga\n"
-              "brush 5 0 5 6 1 6 tgaonly\n",
-      d, error))
+  ASSERT_TRUE(
+      ParseLevelDescription(kRoom + "texture unused flat 1 1 1\ntexture tgaonly flat 1 1 1 tga\n"
+                                    "brush 5 0 5 6 1 6 tgaonly\n",
+                            d, error))
       << error;
   ASSERT_TRUE(BuildLevel(d, "level.bsp"));
   fs::remove("wall.jpg");

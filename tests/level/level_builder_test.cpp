@@ -51,8 +51,8 @@ TEST(LevelBuilder, WritesAValidMapWithImagesBesideIt) {
   std::string error;
   ASSERT_TRUE(ParseLevelDescription(text, d, error)) << error;
   ASSERT_TRUE(BuildLevel(d, "maps/test.bsp"));
-  for (const char* file : {"floor.jpg", "wall.jpg", "sky.jpg", "stone.tga", "sky_lf.jpg",
-                           "sky_bk.jpg", "sky_up.jpg"})
+  for (const char* file :
+       {"floor.jpg", "wall.jpg", "sky.jpg", "stone.tga", "sky_lf.jpg", "sky_bk.jpg", "sky_up.jpg"})
     EXPECT_TRUE(fs::exists(fs::path("maps") / file)) << file;
   Image image;
   ASSERT_TRUE(ReadImageFile("maps/stone.tga", image));
@@ -85,11 +85,11 @@ TEST(LevelBuilder, WritesAValidMapWithImagesBesideIt) {
   auto texel = [&](int offset) {
     const int x = top->lm_start[0] + top->lm_size[0] / 2 + offset,
               y = top->lm_start[1] + top->lm_size[1] / 2 + offset;
-    return data.lightmaps[size_t(top->lightmap) * kLightmapBytes +
-                          (size_t(y) * kLightmapSide + x) * 3];
+    return data
+        .lightmaps[size_t(top->lightmap) * kLightmapBytes + (size_t(y) * kLightmapSide + x) * 3];
   };
-  EXPECT_GT(texel(14), 10);  // 3.5 units out: sees the light over the pillar
-  EXPECT_EQ(texel(6), 3);    // 1.5 units out: behind the pillar
+  EXPECT_GE(texel(14), 7);  // 3.5 units out sees the light over the pillar: 0.1 + 0.22
+  EXPECT_EQ(texel(6), 3);   // 1.5 units out: behind the pillar
 }
 
 TEST(LevelBuilder, EmptyDescriptionStillLoads) {

@@ -65,8 +65,8 @@ bool ExtractMap(const std::string& name, const std::string& dest);
 
 }  // namespace kt::test
 
-#define KT_REQUIRE_OPENARENA()                                                            \
-  do {                                                                                    \
-    if (::kt::test::OpenArenaArchive().empty())                                           \
-      GTEST_SKIP() << "openarena-081-maps not installed (scripts/setup.sh): skipped";     \
+#define KT_REQUIRE_OPENARENA()                                                        \
+  do {                                                                                \
+    if (::kt::test::OpenArenaArchive().empty())                                       \
+      GTEST_SKIP() << "openarena-081-maps not installed (scripts/setup.sh): skipped"; \
   } while (0)
