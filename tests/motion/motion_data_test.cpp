@@ -252,6 +252,15 @@ TEST_F(MotionDataTest, WriteAmcRoundTripsToSixDigits) {
   const MotionData back("back", "out.amc", kMotionScale, 0, 120);
   ASSERT_EQ(back.frame_count(), 100);
   for (int f = 0; f < 100; ++f) ExpectSamePosture(back.posture(f), m.posture(f));
+  Posture exact;
+  exact.root_position = {1.23456789f * 2.5f, 0.0f, -1e6f * 2.5f};
+  exact.rotations[kLowerBack] = CQuaternion::FromEuler(10, 0, 0);
+  testing::internal::CaptureStdout();
+  ASSERT_EQ(MotionData("exact", {exact}).WriteAMC("exact.amc", kMotionScale), 0);
+  testing::internal::GetCapturedStdout();
+  const std::string exact_text = ReadFile("data/motions/exact.amc");
+  EXPECT_NE(exact_text.find("\n1\nroot 1.23457 0 -1e+06 0 0 0\nlfemur 0 0 0\n"), std::string::npos);
+  EXPECT_NE(exact_text.find("\nlowerback 10 0 0\n"), std::string::npos) << exact_text;
   EXPECT_EQ(m.WriteAMC("no/such/folder/out.amc", kMotionScale), -1);
   EXPECT_TRUE(Logged("WriteAMC: cannot create"));
 }
