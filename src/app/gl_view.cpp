@@ -1,0 +1,81 @@
+// The 3-D view.
+#include "app/gl_view.h"
+
+#include <GL/gl.h>
+#include <wx/dcclient.h>
+
+#include "game/world.h"
+
+namespace kt {
+
+wxBEGIN_EVENT_TABLE(GLView, wxGLCanvas) EVT_WINDOW_CREATE(GLView::OnCreate) EVT_SIZE(GLView::OnSize)
+    EVT_PAINT(GLView::OnPaint) EVT_ERASE_BACKGROUND(GLView::OnEraseBackground)
+        EVT_ENTER_WINDOW(GLView::OnEnterWindow) EVT_IDLE(GLView::OnIdle) wxEND_EVENT_TABLE()
+
+            GLView::GLView(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size,
+                           long style, const wxString& name)
+    : wxGLCanvas(parent, id, nullptr, pos, size, style, name),
+      context_(std::make_unique<wxGLContext>(this)),
+      width_(size.GetWidth()),
+      height_(size.GetHeight()) {
+  if (!context_->IsOK()) context_.reset();
+}
+
+bool GLView::MakeCurrent() {
+  if (!context_ || !realised_) return false;
+  if (!context_->SetCurrent(*this)) return false;
+  if (!initialised_) {
+    initialised_ = true;
+    GetClientSize(&width_, &height_);
+    glViewport(0, 0, width_, height_);
+    if (ready_handler_) {
+      // The handler may run a whole start-up that yields to the event loop: clear it first.
+      const std::function<void()> handler = std::move(ready_handler_);
+      ready_handler_ = nullptr;
+      handler();
+      context_->SetCurrent(*this);
+    }
+  }
+  return true;
+}
+
+void GLView::Render() {
+  if (!RenderingEnabled() || !context_ || !MakeCurrent()) return;
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glMatrixMode(GL_MODELVIEW);
+  WorldFrame();
+  glFlush();
+  SwapBuffers();
+}
+
+void GLView::OnCreate(wxWindowCreateEvent& event) {
+  if (event.GetWindow() == this) realised_ = true;
+  event.Skip();
+}
+
+void GLView::OnSize(wxSizeEvent& event) {
+  GetClientSize(&width_, &height_);
+  if (initialised_ && context_ && context_->SetCurrent(*this)) glViewport(0, 0, width_, height_);
+  event.Skip();
+}
+
+void GLView::OnPaint(wxPaintEvent&) {
+  wxPaintDC dc(this);
+  MakeCurrent();
+  Render();
+}
+
+void GLView::OnEraseBackground(wxEraseEvent&) {}
+
+void GLView::OnEnterWindow(wxMouseEvent& event) {
+  SetFocus();
+  event.Skip();
+}
+
+void GLView::OnIdle(wxIdleEvent& event) {
+  MakeCurrent();
+  Render();
+  event.RequestMore();
+}
+
+}  // namespace kt
