@@ -1,0 +1,48 @@
+// Inner loops of the fast row scan (graph/fast_row_scan.h), private to graph/: a vectorisable
+// arc cosine, the joint-angle terms of a block of frame pairs, the root alignment matrices of
+// the aligned-marker score, and window sums along the diagonals of a frame-pair block.
+//
+// Each loop is compiled for AVX-512, AVX2 and plain x86-64 and picked at run time.
+#pragma once
+
+#include <cstddef>
+
+namespace kt::fast {
+
+// arccos(x) for x in [0, 1]. Its relative error against the exact arc cosine stays below
+// kAcosRelativeError (checked by the tests over the whole range).
+double Acos01(double x);
+inline constexpr double kAcosRelativeError = 4e-16;
+
+// Quaternions of the compared joints laid out for the joint-angle loop: the source side
+// frame-major ([f][joint][x y z w]), the target side one plane per joint and component
+// ([joint][component][f]) so that the loop runs along target frames.
+struct JointQuaternions {
+  const float* source = nullptr;  // frame_count x joints x 4
+  const float* target = nullptr;  // joints x 4 x frame_count
+  const double* weights = nullptr;
+  int joints = 0;
+  int frame_count = 0;
+};
+
+// p[r * ldp + c] = sum over joints of w * theta^2 for source frame f0 + r and target frame
+// g0 + c, theta = arccos(min(|float(dot) - 0.00001|, 1)) with the dot product rounded to float
+// exactly as the reference rounds it; theta itself is left unrounded.
+void JointAngleTerms(const JointQuaternions& q, int f0, int rows, int g0, int cols, double* p,
+                     std::size_t ldp);
+
+// The aligned-marker score's rotation R = matrix(inverse(q_b) * q_a) for one source frame a
+// and the targets b0 .. b0 + n - 1, rounded to float exactly as the reference computes it.
+// `inverse_b` holds the targets' inverted root rotations as four planes x, y, z, w of
+// frame_count floats; `qa` is q_a (x y z w). r[k][c] is element k (row-major 3x3) for b0 + c.
+void AlignmentMatrices(const float qa[4], const float* inverse_b, int frame_count, int b0, int n,
+                       float* const r[9]);
+
+// w[r * ldw + c] = sum over k < window of p[(r + k) * ldp + c + k], for r < rows, c < cols;
+// p holds rows + window - 1 by cols + window - 1 values. Each row after the first comes from
+// the one before by adding the entering term and removing the leaving one; every `restart`
+// rows the sum is formed afresh, which bounds how far rounding can drift.
+void DiagonalWindowSums(const double* p, std::size_t ldp, int rows, int cols, int window,
+                        int restart, double* w, std::size_t ldw);
+
+}  // namespace kt::fast

@@ -1,0 +1,13 @@
+# The fast row scan's own sources, its matrix-product library and kernel flags. Included by
+# this folder's CMakeLists.txt once fast_row_scan.cpp exists.
+find_library(KINETROPE_OPENBLAS openblas REQUIRED)
+find_package(Threads REQUIRED)
+target_sources(kt_graph PRIVATE
+  ${CMAKE_CURRENT_SOURCE_DIR}/fast_kernels.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/fast_window_scorer.cpp
+)
+target_link_libraries(kt_graph PRIVATE ${KINETROPE_OPENBLAS} Threads::Threads)
+# The kernels reproduce some of the reference's float roundings operation for operation, so
+# no multiply-add contraction; sqrt without errno lets loops vectorise.
+set_source_files_properties(fast_kernels.cpp PROPERTIES
+  COMPILE_OPTIONS "-ffp-contract=off;-fno-math-errno")
