@@ -65,10 +65,7 @@ wxBEGIN_EVENT_TABLE(wxSkeleton, wxFrame) EVT_MENU(kIdExit, wxSkeleton::OnQuit)
                                       wxDefaultSize, wxTAB_TRAVERSAL, "panel");
   view_->SetReadyHandler([this] { StartWorld(); });
 
-  if (wxFileExists(kIconFile)) {
-    wxLogNull quiet;
-    SetIcon(wxIcon(kIconFile, wxBITMAP_TYPE_ICO));
-  }
+  SetFrameIcon();
   BuildMenus();
   BuildNotebook();
   if (!g_width.Bound()) {
@@ -78,6 +75,17 @@ wxBEGIN_EVENT_TABLE(wxSkeleton, wxFrame) EVT_MENU(kIdExit, wxSkeleton::OnQuit)
   SplitPanes();
   CreateStatusBar(2, wxSTB_SIZEGRIP, kIdStatusBar);
   SetStatusText("Ready", 0);
+}
+
+void wxSkeleton::SetFrameIcon() {
+  if (!wxFileExists(kIconFile)) {
+    LogPrintf("wxSkeleton: frame icon '%s' is missing", kIconFile);
+    return;
+  }
+  wxLogNull quiet;
+  if (!wxImage::FindHandler(wxBITMAP_TYPE_ICO)) wxImage::AddHandler(new wxICOHandler);
+  wxIcon icon(kIconFile, wxBITMAP_TYPE_ICO);
+  if (icon.IsOk()) SetIcon(icon);
 }
 
 void wxSkeleton::BuildMenus() {

@@ -39,6 +39,7 @@ class wxSkeleton : public wxFrame {
   bool full_screen() const { return full_screen_; }
 
  private:
+  void SetFrameIcon();
   void BuildMenus();
   void BuildNotebook();
   void SplitPanes();
