@@ -287,8 +287,9 @@ CVector BspLevel::PlaneNormal(int plane) const {
   return {n[0], n[1], n[2]};
 }
 
-std::string FindEntityValue(const std::string& entities, const std::string& classname,
-                            const std::string& key) {
+std::vector<std::string> FindEntityValues(const std::string& entities, const std::string& classname,
+                                          const std::string& key) {
+  std::vector<std::string> values;
   size_t pos = 0;
   while ((pos = entities.find('{', pos)) != std::string::npos) {
     const size_t end = entities.find('}', pos);
@@ -306,19 +307,35 @@ std::string FindEntityValue(const std::string& entities, const std::string& clas
       if (words[i] == "classname") found_class = words[i + 1];
       if (words[i] == key && value.empty()) value = words[i + 1];
     }
-    if (found_class == classname) return value;
+    if (found_class == classname) values.push_back(value);
     if (end == std::string::npos) break;
     pos = end;
   }
-  return "";
+  return values;
+}
+
+std::string FindEntityValue(const std::string& entities, const std::string& classname,
+                            const std::string& key) {
+  const std::vector<std::string> values = FindEntityValues(entities, classname, key);
+  return values.empty() ? "" : values[0];
+}
+
+std::vector<CVector> FindEntityOrigins(const std::string& entities, const std::string& classname) {
+  std::vector<CVector> origins;
+  for (const std::string& text : FindEntityValues(entities, classname, "origin")) {
+    float o[3];
+    if (std::sscanf(text.c_str(), "%f %f %f", &o[0], &o[1], &o[2]) == 3)
+      origins.emplace_back(o[0], o[2], -o[1]);
+  }
+  return origins;
 }
 
 bool FindPlayerStart(const std::string& entities, CVector& origin, float& yaw) {
-  for (const char* classname : {"info_player_start", "info_player_deathmatch"}) {
-    float o[3];
-    const std::string text = FindEntityValue(entities, classname, "origin");
-    if (std::sscanf(text.c_str(), "%f %f %f", &o[0], &o[1], &o[2]) != 3) continue;
-    origin = CVector(o[0], o[2], -o[1]);
+  // Spawn points first: some maps keep a stray info_player_start over the void.
+  for (const char* classname : {"info_player_deathmatch", "info_player_start"}) {
+    const std::vector<CVector> origins = FindEntityOrigins(entities, classname);
+    if (origins.empty()) continue;
+    origin = origins[0];
     yaw = std::strtof(FindEntityValue(entities, classname, "angle").c_str(), nullptr);
     return true;
   }

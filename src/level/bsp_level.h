@@ -187,8 +187,14 @@ BspLevel* CurrentLevel();
 std::string FindEntityValue(const std::string& entities, const std::string& classname,
                             const std::string& key);
 
-// The player start of a map's entities in the game's frame: the first info_player_start, else
-// the first info_player_deathmatch; `yaw` is its "angle" in degrees. False when there is none.
+// The value of `key` of every entity whose "classname" is `classname` ("" where it is missing).
+std::vector<std::string> FindEntityValues(const std::string& entities, const std::string& classname,
+                                          const std::string& key);
+// The "origin" of every such entity, converted to the game's frame.
+std::vector<CVector> FindEntityOrigins(const std::string& entities, const std::string& classname);
+
+// The player start of a map's entities in the game's frame: the first info_player_deathmatch,
+// else the first info_player_start; `yaw` is its "angle" in degrees. False when there is none.
 bool FindPlayerStart(const std::string& entities, CVector& origin, float& yaw);
 
 // Formats a pattern that must hold exactly one conversion of the given kind ('s' for a string,
