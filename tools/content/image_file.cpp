@@ -88,7 +88,7 @@ Bytes EncodeBmp(const Image& image) {
 
 Image DecodeBmp(const Bytes& b) {
   if (b.size() < 54 || b[0] != 'B' || b[1] != 'M') return {};
-  const int rows = int(int32_t(Get32(b, 18)));
+  const int rows = int(int32_t(Get32(b, 22)));
   return GetDib(b, 14, Get32(b, 10), rows);
 }
 
