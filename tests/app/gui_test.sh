@@ -32,15 +32,17 @@ sleep 2.5  # the world starts, the console slides in, the first frame rate is me
 xdotool mousemove 200 200  # the view takes the keyboard focus when the pointer enters it
 sleep 0.3
 shot gui_start
-read -r _ sky _ panel _ fps_text <<< "$(python3 "$here/screenshot.py" check gui_start.xwd)"
-echo "start: sky $sky, console panel $panel, frame-rate text $fps_text pixels"
+read -r _ sky _ panel _ fps_text _ fps_width <<< "$(python3 "$here/screenshot.py" check gui_start.xwd)"
+echo "start: sky $sky, console panel $panel, frame-rate text $fps_text pixels, $fps_width wide"
 [ "$sky" -gt 10000 ] || fail "the 3-D view shows no sky"
 [ "$panel" -gt 10000 ] || fail "the console is not open at start"
 [ "$fps_text" -gt 20 ] || fail "no frame-rate text"
+# Wider than "0.00 FPS": a second of continuous frames has been measured.
+[ "$fps_width" -gt 60 ] || fail "the frame rate is still 0 after two seconds"
 
 xdotool key grave
 sleep 0.5
-read -r _ _ _ panel _ _ <<< "$(python3 "$here/screenshot.py" check <(xwd -root -silent))"
+read -r _ _ _ panel _ <<< "$(python3 "$here/screenshot.py" check <(xwd -root -silent))"
 [ "$panel" -lt 100 ] || fail "the backquote key did not close the console"
 xdotool key grave
 sleep 1

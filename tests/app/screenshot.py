@@ -6,7 +6,9 @@ per pixel).
   screenshot.py check IN.xwd            prints what the 3-D view shows: the number of sky,
                                         console-panel and ground pixels, and the number of
                                         white (frame-rate text) pixels in the view's lower-left
-                                        corner
+                                        corner and how wide that text is (about 7 pixels per
+                                        character: "0.00 FPS" is 8 characters, a rate of 10 or
+                                        more at least 9)
 """
 import struct
 import sys
@@ -71,10 +73,14 @@ def check(rows):
             elif near(p, PANEL):
                 panel += 1
     white = 0
+    text_left, text_right = len(rows[0]), 0
     for y in range(max(0, bottom - 30), bottom + 1):
         for x in range(left, min(len(rows[0]), left + 150)):
-            white += rows[y][x] == (255, 255, 255)
-    print("sky %d panel %d fps_text %d" % (sky, panel, white))
+            if rows[y][x] == (255, 255, 255):
+                white += 1
+                text_left, text_right = min(text_left, x), max(text_right, x)
+    print("sky %d panel %d fps_text %d fps_width %d" %
+          (sky, panel, white, max(0, text_right - text_left + 1)))
 
 
 if __name__ == "__main__":
