@@ -110,6 +110,24 @@ TEST_F(RendererTest, MissingEntryPointsAreReportedAndStartUpGoesOn) {
   GetRenderer().Frame(scene);
 }
 
+TEST_F(RendererTest, ProjectionIsBuiltOnceFromTheViewportAtInit) {
+  const auto projection = [] {
+    GLfloat m[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, m);
+    return std::array<float, 2>{m[0], m[5]};
+  };
+  const auto initial = projection();
+  EXPECT_NEAR(initial[1] / initial[0], 160.0f / 120.0f, 1e-4);  // aspect of the 160x120 view
+  // A resize changes the viewport only; a new far clip waits for the next RenderInit.
+  glViewport(0, 0, 40, 120);
+  CVar<float> far_clip("gl.farclip", 50.0f);
+  far_clip = 10.0f;
+  FrameScene scene;
+  GetRenderer().Frame(scene);
+  EXPECT_EQ(projection(), initial);
+  far_clip = 50.0f;
+}
+
 TEST_F(RendererTest, GroundIsACheckerboardUnderTheSky) {
   TopDownScene scene;
   GetRenderer().Frame(scene);
