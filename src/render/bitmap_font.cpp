@@ -5,6 +5,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <functional>
 #include <vector>
 
 #include "render/font_rasterizer.h"
@@ -14,10 +15,35 @@ namespace {
 
 constexpr size_t kPrintBufferSize = 512;
 
-std::string Format(const char* format, va_list args) {
+// A zero-sized viewport at (x - 1, y - 1) puts raster position (0, 0) on that pixel; it does
+// not depend on the caller's matrices or viewport.
+void SetWindowRasterPosition(int x, int y) {
+  glPushAttrib(GL_TRANSFORM_BIT | GL_VIEWPORT_BIT);
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glLoadIdentity();
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glLoadIdentity();
+  glViewport(x - 1, y - 1, 0, 0);
+  glRasterPos4f(0.0f, 0.0f, 0.0f, 1.0f);
+  glPopMatrix();
+  glMatrixMode(GL_PROJECTION);
+  glPopMatrix();
+  glPopAttrib();
+}
+
+// Formats (at most 511 characters), then draws the text with the depth test off from the
+// raster position that `place` sets.
+void DrawFormatted(const BitmapFont& font, const std::function<void()>& place, const char* format,
+                   va_list args) {
+  if (!format) return;
   char buffer[kPrintBufferSize];
   std::vsnprintf(buffer, sizeof buffer, format, args);
-  return buffer;
+  glDisable(GL_DEPTH_TEST);
+  place();
+  DrawFontText(font, buffer);
+  glEnable(GL_DEPTH_TEST);
 }
 
 }  // namespace
@@ -65,41 +91,19 @@ void DrawFontText(const BitmapFont& font, const std::string& text) {
 }
 
 void PrintAtWindow(const BitmapFont& font, int x, int y, const char* format, ...) {
-  if (!format) return;
   va_list args;
   va_start(args, format);
-  const std::string text = Format(format, args);
+  DrawFormatted(
+      font, [x, y] { SetWindowRasterPosition(x, y); }, format, args);
   va_end(args);
-  glDisable(GL_DEPTH_TEST);
-  // A zero-sized viewport at (x - 1, y - 1) puts raster position (0, 0) on that pixel; it does
-  // not depend on the caller's matrices or viewport.
-  glPushAttrib(GL_TRANSFORM_BIT | GL_VIEWPORT_BIT);
-  glMatrixMode(GL_PROJECTION);
-  glPushMatrix();
-  glLoadIdentity();
-  glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
-  glLoadIdentity();
-  glViewport(x - 1, y - 1, 0, 0);
-  glRasterPos4f(0.0f, 0.0f, 0.0f, 1.0f);
-  glPopMatrix();
-  glMatrixMode(GL_PROJECTION);
-  glPopMatrix();
-  glPopAttrib();
-  DrawFontText(font, text);
-  glEnable(GL_DEPTH_TEST);
 }
 
 void PrintAtRaster(const BitmapFont& font, float x, float y, const char* format, ...) {
-  if (!format) return;
   va_list args;
   va_start(args, format);
-  const std::string text = Format(format, args);
+  DrawFormatted(
+      font, [x, y] { glRasterPos2f(x, y); }, format, args);
   va_end(args);
-  glDisable(GL_DEPTH_TEST);
-  glRasterPos2f(x, y);
-  DrawFontText(font, text);
-  glEnable(GL_DEPTH_TEST);
 }
 
 }  // namespace kt
