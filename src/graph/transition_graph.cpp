@@ -254,16 +254,15 @@ void TransitionGraph::ComputeNodeMotion(int i, NodeMotion& m) const {
 // ---------------------------------------------------------------------------------------------
 // Edge choice
 
+// The heaviest edge, whatever its sign: marker scores (type 2) are negative, so a running best
+// that starts at -1 would send every such jump to frame 0.
 int TransitionGraph::BestEdge(int frame) const {
-  float best = -1.0f;
-  int target = 0;
-  for (const GraphEdge& e : nodes_[frame].edges) {
-    if (e.weight > best) {
-      best = e.weight;
-      target = e.target;
-    }
-  }
-  return target;
+  const auto& edges = nodes_[frame].edges;
+  if (edges.empty()) return 0;
+  const GraphEdge* best = &edges[0];
+  for (const GraphEdge& e : edges)
+    if (e.weight > best->weight) best = &e;
+  return best->target;
 }
 
 int TransitionGraph::RandomEdge(int frame) const {

@@ -83,7 +83,7 @@ class TransitionGraph {
   int EdgeCount() const;
 
  protected:
-  // Target of the heaviest edge of `frame` (first of equal weights); 0 when none beats -1.
+  // Target of the heaviest edge of `frame` (first of equal weights); 0 when it has none.
   int BestEdge(int frame) const;
   // Target of a random edge of `frame` (the process-wide rand()).
   int RandomEdge(int frame) const;

@@ -1,0 +1,165 @@
+// Skeleton controller on the manual clock: root motion written to the skeleton, root
+// cross-fade, overlay fade-in, fade-out and cross-fade, and both overlay mixes.
+#include "character/skeleton_controller.h"
+
+#include <gtest/gtest.h>
+
+#include "character/ease.h"
+#include "motion_fixtures.h"
+#include "test_support.h"
+
+namespace kt {
+namespace {
+
+// A still motion whose every frame holds `degrees` about x on every joint (the test skeleton
+// gives each joint the axes it needs).
+std::vector<Posture> Still(float degrees, int frames = 100) {
+  Posture p;
+  p.root_position = {0, 40, 0};
+  for (int j = 1; j < kBoneCount; ++j) p.rotations[j] = CQuaternion::FromEuler(degrees, 0, 0);
+  return std::vector<Posture>(frames, p);
+}
+
+std::string InstalledSkeleton() {
+  test::InstallTestSkeleton();
+  return "MartialArts.asf";
+}
+
+class SkeletonControllerTest : public ::testing::Test {
+ protected:
+  ~SkeletonControllerTest() override { ResetMotionSkeletons(); }
+
+  // Joint 2 (lfemur) carries x in the test skeleton.
+  float FemurX() const { return skeleton_.bone(kLFemur).angle_x; }
+
+  test::ScratchDir dir_{"skelctrl"};
+  test::ManualClockScope clock_;
+  Skeleton skeleton_{InstalledSkeleton(), kMotionScale};
+  MotionData zero_{"zero", Still(0.0f), 120, 0};
+  MotionData forty_{"forty", Still(40.0f), 120, 0};
+  MotionData arms_{"arms", Still(40.0f), 120, 2};
+};
+
+TEST_F(SkeletonControllerTest, NoRootMotionResetsTheSkeleton) {
+  SkeletonController s(&skeleton_);
+  MotionController root(&forty_);
+  s.SetRootMotion(&root);
+  s.Update();
+  EXPECT_NEAR(FemurX(), 40.0f, 1e-3f);
+  EXPECT_FLOAT_EQ(skeleton_.root_position().y, 40.0f);
+  SkeletonController empty(&skeleton_);
+  EXPECT_TRUE(empty.Update());
+  EXPECT_EQ(FemurX(), 0.0f);
+  EXPECT_EQ(skeleton_.root_position().y, 0.0f);
+}
+
+TEST_F(SkeletonControllerTest, RootCrossFadeFollowsTheEaseCurve) {
+  SkeletonController s(&skeleton_);
+  MotionController a(&zero_), b(&forty_);
+  s.SetRootMotion(&a);
+  s.Update();
+  s.SetRootMotion(&b);
+  ASSERT_TRUE(s.root_transition());
+  clock_.Advance(0.1);  // half of the 0.2 s cross-fade
+  s.Update();
+  EXPECT_NEAR(s.root_fade(), 0.5f, 1e-4f);
+  EXPECT_NEAR(FemurX(), 40.0f * Ease(0.5f), 0.05f);
+  clock_.Advance(0.05);
+  s.Update();
+  EXPECT_NEAR(FemurX(), 40.0f * Ease(0.75f), 0.05f);
+  clock_.Advance(0.06);
+  s.Update();  // passes 1: the incoming controller becomes the root
+  EXPECT_FALSE(s.root_transition());
+  EXPECT_EQ(s.RootMotion(), &b);
+  EXPECT_FALSE(a.playing());
+  EXPECT_NEAR(FemurX(), 40.0f, 1e-3f);
+}
+
+TEST_F(SkeletonControllerTest, SecondRootChangeDuringACrossFadeCuts) {
+  SkeletonController s(&skeleton_);
+  MotionController a(&zero_), b(&forty_), c(&zero_);
+  s.SetRootMotion(&a);
+  s.SetRootMotion(&b);
+  s.SetRootMotion(&c);
+  EXPECT_FALSE(s.root_transition());
+  EXPECT_EQ(s.RootMotion(), &c);
+  EXPECT_FALSE(a.playing());
+  EXPECT_FALSE(b.playing());
+}
+
+TEST_F(SkeletonControllerTest, OverlayFadesInAndOutWithTheBodyWeights) {
+  SkeletonController s(&skeleton_);
+  MotionController root(&zero_), overlay(&arms_);
+  s.SetRootMotion(&root);
+  s.SetBlendMotion(&overlay);
+  EXPECT_TRUE(s.fading_in());
+  clock_.Advance(0.165);  // half of 0.33 s
+  s.Update();
+  // Euler mix: a := ((1 - w) Wr a + Wb E) / ((1 - w) Wr + Wb), root weights type 0 (1),
+  // overlay weights type 2.
+  const float w = Ease(0.5f);
+  const float wb = BodyWeightTable(2)[kLHumerus];
+  EXPECT_NEAR(skeleton_.bone(kLHumerus).angle_x, wb * 40.0f / ((1 - w) + wb), 0.05f);
+  EXPECT_NEAR(FemurX(), 0.0f, 1e-4f);  // overlay weight 0 on the legs
+  EXPECT_EQ(s.posture().rotations[kLHumerus], zero_.posture(0).rotations[kLHumerus]);
+  clock_.Advance(0.2);
+  s.Update();  // fade-in complete: full weight
+  EXPECT_FALSE(s.fading_in());
+  EXPECT_NEAR(skeleton_.bone(kLHumerus).angle_x, 40.0f, 0.01f);
+
+  s.FadeOutBlend();
+  clock_.Advance(0.165);
+  s.Update();
+  EXPECT_NEAR(skeleton_.bone(kLHumerus).angle_x, wb * 40.0f / ((1 - w) + wb), 0.05f);
+  clock_.Advance(0.2);
+  s.Update();
+  EXPECT_EQ(s.BlendMotion(), nullptr);
+  EXPECT_FALSE(overlay.playing());
+}
+
+TEST_F(SkeletonControllerTest, QuaternionMixAndOverlayCrossFade) {
+  CVar<int> quat_blend("controller.quatBlend", 0);
+  quat_blend = 1;
+  SkeletonController s(&skeleton_);
+  MotionData whole("whole", Still(40.0f), 120, 0);
+  MotionController root(&zero_), first(&whole), second(&whole);
+  s.SetRootMotion(&root);
+  s.SetBlendMotion(&first);
+  clock_.Advance(0.165);
+  s.Update();
+  EXPECT_NEAR(FemurX(), 40.0f * Ease(0.5f), 0.05f);  // slerp by w Wb = w
+  clock_.Advance(0.2);
+  s.Update();
+  s.SetBlendMotion(&second);  // cross-fade: the weight carries on at 1
+  EXPECT_EQ(s.incoming_overlay(), &second);
+  EXPECT_FALSE(s.fading_in());
+  clock_.Advance(0.2);
+  s.Update();
+  EXPECT_NEAR(FemurX(), 40.0f, 1e-2f);
+  clock_.Advance(0.2);
+  s.Update();  // cross-fade complete: the new overlay plays on
+  EXPECT_EQ(s.BlendMotion(), &second);
+  EXPECT_EQ(s.incoming_overlay(), nullptr);
+  EXPECT_FALSE(first.playing());
+  EXPECT_TRUE(second.playing());
+  EXPECT_GT(second.CurrentFrame(), 0);
+  quat_blend = 0;
+}
+
+TEST_F(SkeletonControllerTest, EulerMixKeepsRootAnglesWhereBothWeightsVanish) {
+  // Root weights type 2 and overlay weights type 2 give lfemur 0 + 0 at full overlay weight.
+  MotionData root_motion("rootarms", Still(10.0f), 120, 2);
+  SkeletonController s(&skeleton_);
+  MotionController root(&root_motion), overlay(&arms_);
+  s.SetRootMotion(&root);
+  s.SetBlendMotion(&overlay);
+  clock_.Advance(0.5);
+  s.Update();
+  clock_.Advance(0.01);
+  s.Update();
+  EXPECT_NEAR(FemurX(), 10.0f, 1e-3f);
+  EXPECT_EQ(BodyWeightTable(5), nullptr);
+}
+
+}  // namespace
+}  // namespace kt
