@@ -35,7 +35,8 @@ inline double AsinSmall(double y) {
 // (no cancellation near 1, where the angles are small), pi/2 - asin(x) below.
 inline double AcosInline(double x) {
   const bool big = x > 0.5;
-  const double y = big ? std::sqrt(0.5 - 0.5 * x) : x;
+  const double root = std::sqrt(0.5 - 0.5 * x);  // taken for every x: no branch in the loop
+  const double y = big ? root : x;
   const double a = AsinSmall(y);
   constexpr double kPiOver4 = 7.85398163397448309616e-1;
   constexpr double kPiOver2Low = 6.123233995736765886130e-17;  // pi/2 - 2 kPiOver4
@@ -73,17 +74,16 @@ void JointAngleTerms(const JointQuaternions& q, int f0, int rows, int g0, int co
 }
 
 KT_FAST_CLONES
-void AlignmentMatrices(const float qa[4], const float* inverse_b, int frame_count, int b0, int n,
-                       float* const r[9]) {
-  const std::size_t stride = std::size_t(frame_count);
-  const float* ix = inverse_b + b0;
-  const float* iy = ix + stride;
-  const float* iz = iy + stride;
-  const float* iw = iz + stride;
+void AlignmentMatrices(const float qa[4], const float* __restrict inverse_b, int frame_count,
+                       int b0, int n, float* __restrict r) {
+  const std::size_t stride = std::size_t(frame_count), plane = std::size_t(n);
   const double bx = qa[0], by = qa[1], bz = qa[2], bw = qa[3];
+  // The nine output planes never overlap.
+#pragma GCC ivdep
   for (int c = 0; c < n; ++c) {
     // CQuaternion::Multiply of inverse(q_b) by q_a, then Normalize, then ToMatrix.
-    const double ax = ix[c], ay = iy[c], az = iz[c], aw = iw[c];
+    const double ax = inverse_b[b0 + c], ay = inverse_b[stride + b0 + c],
+                 az = inverse_b[2 * stride + b0 + c], aw = inverse_b[3 * stride + b0 + c];
     const float mx = float(aw * bx + ax * bw + ay * bz - az * by);
     const float my = float(aw * by + ay * bw + az * bx - ax * bz);
     const float mz = float(aw * bz + az * bw + ax * by - ay * bx);
@@ -91,15 +91,56 @@ void AlignmentMatrices(const float qa[4], const float* inverse_b, int frame_coun
     const double len =
         std::sqrt(double(mx) * mx + double(my) * my + double(mz) * mz + double(mw) * mw);
     const double x = float(mx / len), y = float(my / len), z = float(mz / len), w = float(mw / len);
-    r[0][c] = float(1.0 - 2.0 * (y * y + z * z));
-    r[1][c] = float(2.0 * (x * y - w * z));
-    r[2][c] = float(2.0 * (x * z + w * y));
-    r[3][c] = float(2.0 * (x * y + w * z));
-    r[4][c] = float(1.0 - 2.0 * (x * x + z * z));
-    r[5][c] = float(2.0 * (y * z - w * x));
-    r[6][c] = float(2.0 * (x * z - w * y));
-    r[7][c] = float(2.0 * (y * z + w * x));
-    r[8][c] = float(1.0 - 2.0 * (x * x + y * y));
+    r[c] = float(1.0 - 2.0 * (y * y + z * z));
+    r[plane + c] = float(2.0 * (x * y - w * z));
+    r[2 * plane + c] = float(2.0 * (x * z + w * y));
+    r[3 * plane + c] = float(2.0 * (x * y + w * z));
+    r[4 * plane + c] = float(1.0 - 2.0 * (x * x + z * z));
+    r[5 * plane + c] = float(2.0 * (y * z - w * x));
+    r[6 * plane + c] = float(2.0 * (x * z - w * y));
+    r[7 * plane + c] = float(2.0 * (y * z + w * x));
+    r[8 * plane + c] = float(1.0 - 2.0 * (x * x + y * y));
+  }
+}
+
+KT_FAST_CLONES
+void AlignedScores(const AlignedRow& row, int n, double* __restrict estimate,
+                   double* __restrict error) {
+  constexpr double kU = 0x1p-53;
+  const std::size_t plane = std::size_t(n);
+  const float* __restrict rot = row.rotation;
+  const double sa0 = row.sa[0], sa1 = row.sa[1], sa2 = row.sa[2];
+  const double ra0 = row.ra[0], ra1 = row.ra[1], ra2 = row.ra[2];
+#pragma GCC ivdep
+  for (int c = 0; c < n; ++c) {
+    // Written out in full: small inner loops here keep the compiler from vectorising over c.
+    const double r0 = rot[c], r1 = rot[plane + c], r2 = rot[2 * plane + c];
+    const double r3 = rot[3 * plane + c], r4 = rot[4 * plane + c], r5 = rot[5 * plane + c];
+    const double r6 = rot[6 * plane + c], r7 = rot[7 * plane + c], r8 = rot[8 * plane + c];
+    const double rb0 = row.rb[0][c], rb1 = row.rb[1][c], rb2 = row.rb[2][c];
+    const double vb0 = row.vb[0][c], vb1 = row.vb[1][c], vb2 = row.vb[2][c];
+    const double* const* g = row.g;
+    const double cross =
+        r0 * ((g[0][c] - sa0 * rb0) - ra0 * vb0) + r1 * ((g[1][c] - sa0 * rb1) - ra0 * vb1) +
+        r2 * ((g[2][c] - sa0 * rb2) - ra0 * vb2) + r3 * ((g[3][c] - sa1 * rb0) - ra1 * vb0) +
+        r4 * ((g[4][c] - sa1 * rb1) - ra1 * vb1) + r5 * ((g[5][c] - sa1 * rb2) - ra1 * vb2) +
+        r6 * ((g[6][c] - sa2 * rb0) - ra2 * vb0) + r7 * ((g[7][c] - sa2 * rb1) - ra2 * vb1) +
+        r8 * ((g[8][c] - sa2 * rb2) - ra2 * vb2);
+    const double r[9] = {r0, r1, r2, r3, r4, r5, r6, r7, r8};
+    const double t00 = r[0] * r[0] + r[3] * r[3] + r[6] * r[6];
+    const double t11 = r[1] * r[1] + r[4] * r[4] + r[7] * r[7];
+    const double t22 = r[2] * r[2] + r[5] * r[5] + r[8] * r[8];
+    const double t01 = r[0] * r[1] + r[3] * r[4] + r[6] * r[7];
+    const double t02 = r[0] * r[2] + r[3] * r[5] + r[6] * r[8];
+    const double t12 = r[1] * r[2] + r[4] * r[5] + r[7] * r[8];
+    const double yb = t00 * row.mb[0][c] + t11 * row.mb[1][c] + t22 * row.mb[2][c] +
+                      2.0 * (t01 * row.mb[3][c] + t02 * row.mb[4][c] + t12 * row.mb[5][c]);
+    const double d = (row.xa - 2.0 * cross) + yb;
+    const double ad = std::fabs(d);
+    const double est = 1.0 - row.norm * d;
+    estimate[c] = est;
+    const double err_d = row.fixed + row.reference * std::sqrt(ad + row.fixed) + row.relative * ad;
+    error[c] = row.norm * err_d * 1.01 + 2 * kU * (std::fabs(est) + 1);
   }
 }
 

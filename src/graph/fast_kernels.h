@@ -34,9 +34,26 @@ void JointAngleTerms(const JointQuaternions& q, int f0, int rows, int g0, int co
 // The aligned-marker score's rotation R = matrix(inverse(q_b) * q_a) for one source frame a
 // and the targets b0 .. b0 + n - 1, rounded to float exactly as the reference computes it.
 // `inverse_b` holds the targets' inverted root rotations as four planes x, y, z, w of
-// frame_count floats; `qa` is q_a (x y z w). r[k][c] is element k (row-major 3x3) for b0 + c.
+// frame_count floats; `qa` is q_a (x y z w). r[k * n + c] is element k (row-major 3x3) of
+// R for target b0 + c.
 void AlignmentMatrices(const float qa[4], const float* inverse_b, int frame_count, int b0, int n,
-                       float* const r[9]);
+                       float* r);
+
+// One source row of aligned-marker scores (see fast_window_scorer.cpp for the algebra):
+// D = X_a - 2 sum_pq R_pq (G_pq - S_a,p r_b,q - r_a,p V_b,q) + sum_pq (RᵀR)_pq M_b,pq, the
+// estimate 1 - norm D and its error bound norm (fixed + reference sqrt(|D| + fixed) +
+// relative |D|) plus the last roundings. Target arrays are indexed by column.
+struct AlignedRow {
+  const double* g[9] = {};          // window sums G_pq
+  const float* rotation = nullptr;  // nine planes of n (AlignmentMatrices)
+  const double* rb[3] = {};         // centred target roots
+  const double* vb[3] = {};         // V_b
+  const double* mb[6] = {};         // M_b: xx yy zz xy xz yz
+  double xa = 0.0, sa[3] = {}, ra[3] = {};
+  double norm = 0.0;
+  double fixed = 0.0, reference = 0.0, relative = 0.0;
+};
+void AlignedScores(const AlignedRow& row, int n, double* estimate, double* error);
 
 // w[r * ldw + c] = sum over k < window of p[(r + k) * ldp + c + k], for r < rows, c < cols;
 // p holds rows + window - 1 by cols + window - 1 values. Each row after the first comes from

@@ -289,11 +289,13 @@ class RelativeMarkerScorer : public WindowScorer {
 // S_a = sum w g over a's window, V_b = sum w v over b's, all positions centred on the mean
 // root position (exactly, as in type 2). G takes nine products, one per (p, q).
 
-struct AlignedWindow {
-  double x_norm = 0.0;  // X_a
-  double s[3] = {};     // S_a (centred)
-  double v[3] = {};     // V_b
-  double m[6] = {};     // M_b: xx yy zz xy xz yz
+// Per-window terms, one array per component so that a row of targets reads them in order.
+struct AlignedWindows {
+  std::vector<double> x_norm;   // X_a
+  std::vector<double> s[3];     // S_a (centred)
+  std::vector<double> v[3];     // V_b
+  std::vector<double> m[6];     // M_b: xx yy zz xy xz yz
+  std::vector<double> root[3];  // centred root position of the window's first frame
 };
 
 class AlignedMarkerScorer : public WindowScorer {
@@ -333,8 +335,7 @@ class AlignedMarkerScorer : public WindowScorer {
       const float c[4] = {q.x, q.y, q.z, q.w};
       for (int k = 0; k < 4; ++k) inverse_roots_[size_t(k) * n + f] = c[k];
     }
-    windows_.resize(n - l + 1);
-    for (int f = 0; f + l <= n; ++f) windows_[f] = Window(f, joints);
+    FillWindows(joints);
     weight_sum_ = WeightSum(in.marker_weights, joints);
     joint_terms_ = double(k_) * l;
     norm_ = 1.0 / (std::pow(kScoreMotionScale * 16.666666666666668, 2) * 15.0);
@@ -343,32 +344,53 @@ class AlignedMarkerScorer : public WindowScorer {
   void Score(const Tile& t, ScoreWorkspace& ws, double* estimate, double* error) const override {
     const int l = in_.window, pr = t.rows + l - 1, pc = t.cols + l - 1;
     Reserve(t, l, 9, ws);
-    const size_t pair_plane = size_t(pr) * pc, sum_plane = size_t(t.rows) * t.cols;
+    // One product of the three stacked source components by the three stacked target ones:
+    // block (p, q) of the (3 pr) x (3 pc) result holds the frame-pair terms of G_pq.
+    ws.source.resize(size_t(3) * pr * k_);
+    ws.target.resize(size_t(3) * pc * k_);
     for (int p = 0; p < 3; ++p) {
-      for (int q = 0; q < 3; ++q) {
-        double* pairs = ws.pairs.data() + (p * 3 + q) * pair_plane;
-        FramePairProducts(weighted_[p].data() + size_t(t.i0) * k_, pr,
-                          plain_[q].data() + size_t(t.j0) * k_, pc, k_, pairs, ws);
-        DiagonalWindowSums(pairs, pc, t.rows, t.cols, l, kRestart,
-                           ws.sums.data() + (p * 3 + q) * sum_plane, t.cols);
-      }
+      std::copy_n(weighted_[p].data() + size_t(t.i0) * k_, size_t(pr) * k_,
+                  ws.source.data() + size_t(p) * pr * k_);
+      std::copy_n(plain_[p].data() + size_t(t.j0) * k_, size_t(pc) * k_,
+                  ws.target.data() + size_t(p) * pc * k_);
     }
+    FramePairProducts(ws.source.data(), 3 * pr, ws.target.data(), 3 * pc, k_, ws.pairs.data(), ws);
+    const size_t sum_plane = size_t(t.rows) * t.cols, ld = size_t(3) * pc;
+    for (int p = 0; p < 3; ++p)
+      for (int q = 0; q < 3; ++q)
+        DiagonalWindowSums(ws.pairs.data() + size_t(p) * pr * ld + size_t(q) * pc, ld, t.rows,
+                           t.cols, l, kRestart, ws.sums.data() + (p * 3 + q) * sum_plane, t.cols);
     const Bounds b = TileBounds(t);
     ws.rotation.resize(size_t(9) * t.cols);
-    float* rot[9];
-    for (int k = 0; k < 9; ++k) rot[k] = ws.rotation.data() + size_t(k) * t.cols;
+    AlignedRow row;
+    row.rotation = ws.rotation.data();
+    for (int k = 0; k < 3; ++k) {
+      row.rb[k] = windows_.root[k].data() + t.j0;
+      row.vb[k] = windows_.v[k].data() + t.j0;
+    }
+    for (int k = 0; k < 6; ++k) row.mb[k] = windows_.m[k].data() + t.j0;
+    row.norm = norm_;
+    row.fixed = b.fixed;
+    row.reference = b.reference;
+    row.relative = kU * (joint_terms_ + 8);
     for (int r = 0; r < t.rows; ++r) {
       const int i = t.i0 + r;
       const CQuaternion& qa = in_.rotations[size_t(i) * kJointCount];
       const float qa4[4] = {qa.x, qa.y, qa.z, qa.w};
-      AlignmentMatrices(qa4, inverse_roots_.data(), in_.frame_count, t.j0, t.cols, rot);
-      ScoreRow(t, r, ws.sums.data() + size_t(r) * t.cols, sum_plane, rot, b,
-               estimate + size_t(r) * t.cols, error + size_t(r) * t.cols);
+      AlignmentMatrices(qa4, inverse_roots_.data(), in_.frame_count, t.j0, t.cols,
+                        ws.rotation.data());
+      for (int k = 0; k < 9; ++k) row.g[k] = ws.sums.data() + k * sum_plane + size_t(r) * t.cols;
+      row.xa = windows_.x_norm[i];
+      for (int p = 0; p < 3; ++p) {
+        row.sa[p] = windows_.s[p][i];
+        row.ra[p] = windows_.root[p][i];
+      }
+      AlignedScores(row, t.cols, estimate + size_t(r) * t.cols, error + size_t(r) * t.cols);
     }
   }
 
  private:
-  // Per-tile parts of the error bound (see ScoreRow).
+  // Per-tile parts of the error bound (see TileBounds).
   struct Bounds {
     double fixed = 0.0;      // every pair: products, sums, the per-window terms
     double reference = 0.0;  // times sqrt(W L D): the reference's rounding of p near root(a)
@@ -385,26 +407,36 @@ class AlignedMarkerScorer : public WindowScorer {
     for (int p = 0; p < 3; ++p) center_[p] = float(s[p] / in_.frame_count);
   }
 
-  AlignedWindow Window(int f, const std::vector<int>& joints) const {
-    AlignedWindow w;
-    const CVector& root = in_.root_positions[f];
-    for (int k = 0; k < in_.window; ++k) {
-      for (int j : joints) {
-        const CVector& g = in_.markers[size_t(f + k) * kJointCount + j];
-        const double wt = in_.marker_weights[j];
-        const double x[3] = {double(g.x) - root.x, double(g.y) - root.y, double(g.z) - root.z};
-        const double c[3] = {double(g.x) - center_[0], double(g.y) - center_[1],
-                             double(g.z) - center_[2]};
-        w.x_norm += wt * (x[0] * x[0] + x[1] * x[1] + x[2] * x[2]);
-        for (int p = 0; p < 3; ++p) {
-          w.s[p] += wt * c[p];
-          w.v[p] += wt * x[p];
+  void FillWindows(const std::vector<int>& joints) {
+    const size_t count = size_t(in_.frame_count - in_.window + 1);
+    AlignedWindows& w = windows_;
+    w.x_norm.assign(count, 0.0);
+    for (auto* planes : {w.s, w.v, w.root})
+      for (int p = 0; p < 3; ++p) planes[p].assign(count, 0.0);
+    for (auto& plane : w.m) plane.assign(count, 0.0);
+    for (size_t f = 0; f < count; ++f) {
+      const CVector& root = in_.root_positions[f];
+      const double rc[3] = {double(root.x) - center_[0], double(root.y) - center_[1],
+                            double(root.z) - center_[2]};
+      for (int p = 0; p < 3; ++p) w.root[p][f] = rc[p];
+      for (int k = 0; k < in_.window; ++k) {
+        for (int j : joints) {
+          const CVector& g = in_.markers[(f + k) * kJointCount + j];
+          const double wt = in_.marker_weights[j];
+          const double x[3] = {double(g.x) - root.x, double(g.y) - root.y, double(g.z) - root.z};
+          const double c[3] = {double(g.x) - center_[0], double(g.y) - center_[1],
+                               double(g.z) - center_[2]};
+          w.x_norm[f] += wt * (x[0] * x[0] + x[1] * x[1] + x[2] * x[2]);
+          for (int p = 0; p < 3; ++p) {
+            w.s[p][f] += wt * c[p];
+            w.v[p][f] += wt * x[p];
+          }
+          w.m[0][f] += wt * x[0] * x[0], w.m[1][f] += wt * x[1] * x[1];
+          w.m[2][f] += wt * x[2] * x[2], w.m[3][f] += wt * x[0] * x[1];
+          w.m[4][f] += wt * x[0] * x[2], w.m[5][f] += wt * x[1] * x[2];
         }
-        w.m[0] += wt * x[0] * x[0], w.m[1] += wt * x[1] * x[1], w.m[2] += wt * x[2] * x[2];
-        w.m[3] += wt * x[0] * x[1], w.m[4] += wt * x[0] * x[2], w.m[5] += wt * x[1] * x[2];
       }
     }
-    return w;
   }
 
   // With A the largest centred magnitude (marker or root) of the tile's frames, every product
@@ -433,48 +465,13 @@ class AlignedMarkerScorer : public WindowScorer {
     return b;
   }
 
-  void ScoreRow(const Tile& t, int r, const double* g, size_t plane, float* const rot[9],
-                const Bounds& b, double* estimate, double* error) const {
-    const int i = t.i0 + r;
-    const AlignedWindow& wa = windows_[i];
-    const CVector& root_a = in_.root_positions[i];
-    const double ra[3] = {double(root_a.x) - center_[0], double(root_a.y) - center_[1],
-                          double(root_a.z) - center_[2]};
-    for (int c = 0; c < t.cols; ++c) {
-      const int j = t.j0 + c;
-      const AlignedWindow& wb = windows_[j];
-      const CVector& root_b = in_.root_positions[j];
-      const double rb[3] = {double(root_b.x) - center_[0], double(root_b.y) - center_[1],
-                            double(root_b.z) - center_[2]};
-      double rm[9];
-      for (int k = 0; k < 9; ++k) rm[k] = rot[k][c];
-      double cross = 0.0;
-      for (int p = 0; p < 3; ++p)
-        for (int q = 0; q < 3; ++q) {
-          const double cpq = g[(p * 3 + q) * plane + c] - wa.s[p] * rb[q] - ra[p] * wb.v[q];
-          cross += rm[p * 3 + q] * cpq;
-        }
-      // (RᵀR)_pq = sum_m R_mp R_mq, contracted with the symmetric M_b.
-      auto rtr = [&rm](int p, int q) {
-        return rm[p] * rm[q] + rm[3 + p] * rm[3 + q] + rm[6 + p] * rm[6 + q];
-      };
-      const double yb = rtr(0, 0) * wb.m[0] + rtr(1, 1) * wb.m[1] + rtr(2, 2) * wb.m[2] +
-                        2.0 * (rtr(0, 1) * wb.m[3] + rtr(0, 2) * wb.m[4] + rtr(1, 2) * wb.m[5]);
-      const double d = wa.x_norm - 2.0 * cross + yb;
-      estimate[c] = 1.0 - norm_ * d;
-      const double err_d = b.fixed + b.reference * std::sqrt(std::fabs(d) + b.fixed) +
-                           kU * (joint_terms_ + 8) * std::fabs(d);
-      error[c] = norm_ * err_d * 1.01 + 2 * kU * (std::fabs(estimate[c]) + 1);
-    }
-  }
-
   const RowScanInput& in_;
   int k_ = 0;
   float center_[3] = {0, 0, 0};
   std::vector<double> weighted_[3], plain_[3];
   std::vector<double> magnitude_, raw_magnitude_;
   std::vector<float> inverse_roots_;
-  std::vector<AlignedWindow> windows_;
+  AlignedWindows windows_;
   double weight_sum_ = 0.0, joint_terms_ = 0.0, norm_ = 0.0;
 };
 

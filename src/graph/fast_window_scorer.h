@@ -25,9 +25,10 @@ struct Tile {
 
 // Scratch space of one thread, reused from tile to tile.
 struct ScoreWorkspace {
-  std::vector<double> pairs;    // frame-pair terms, one plane per term kind
-  std::vector<double> sums;     // their window sums
-  std::vector<float> rotation;  // aligned-marker rotations of one source row
+  std::vector<double> pairs;           // frame-pair terms, one plane per term kind
+  std::vector<double> sums;            // their window sums
+  std::vector<double> source, target;  // stacked feature rows of the aligned-marker products
+  std::vector<float> rotation;         // aligned-marker rotations of one source row
   double gemm_seconds = 0.0;
 };
 

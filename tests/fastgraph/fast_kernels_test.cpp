@@ -51,16 +51,16 @@ TEST(FastKernels, AlignmentMatricesRoundLikeTheQuaternionCode) {
     const float c[4] = {inv.x, inv.y, inv.z, inv.w};
     for (int k = 0; k < 4; ++k) inverse[k * n + f] = c[k];
   }
-  std::vector<float> planes(9 * n);
-  float* r[9];
-  for (int k = 0; k < 9; ++k) r[k] = planes.data() + k * n;
+  const int cols = n - 3;
+  std::vector<float> r(9 * cols);
   for (int trial = 0; trial < 20; ++trial) {
     const CQuaternion a = RandomRotation(rng);
     const float qa[4] = {a.x, a.y, a.z, a.w};
-    AlignmentMatrices(qa, inverse.data(), n, 3, n - 3, r);
-    for (int c = 0; c < n - 3; ++c) {
+    AlignmentMatrices(qa, inverse.data(), n, 3, cols, r.data());
+    for (int c = 0; c < cols; ++c) {
       const CMatrix expected = (targets[3 + c].Inverse() * a).ToMatrix();
-      for (int k = 0; k < 9; ++k) ASSERT_EQ(r[k][c], expected.At(k / 3, k % 3)) << c << " " << k;
+      for (int k = 0; k < 9; ++k)
+        ASSERT_EQ(r[k * cols + c], expected.At(k / 3, k % 3)) << c << " " << k;
     }
   }
 }
