@@ -33,11 +33,18 @@ bool Decode(std::span<const unsigned char> data, Image& image, ErrorManager& err
   jpeg_create_decompress(&info);
   jpeg_mem_src(&info, data.data(), static_cast<unsigned long>(data.size()));
   jpeg_read_header(&info, TRUE);
+  // Checked before decompression starts: a progressive image allocates all its coefficients
+  // there.
+  if (info.image_width == 0 || info.image_height == 0 ||
+      info.image_width > unsigned(kMaxImageSide) || info.image_height > unsigned(kMaxImageSide)) {
+    std::snprintf(errors.message, sizeof errors.message, "unusable size %ux%u", info.image_width,
+                  info.image_height);
+    return false;
+  }
   info.out_color_space = JCS_RGB;
   jpeg_start_decompress(&info);
-  if (info.output_components != 3 || info.output_width == 0 || info.output_height == 0 ||
-      info.output_width > unsigned(kMaxImageSide) || info.output_height > unsigned(kMaxImageSide)) {
-    std::snprintf(errors.message, sizeof errors.message, "unusable size or colour layout");
+  if (info.output_components != 3) {
+    std::snprintf(errors.message, sizeof errors.message, "no RGB form of its colours");
     return false;
   }
   image.width = int(info.output_width);

@@ -86,6 +86,13 @@ bool DecodeTGA(std::span<const unsigned char> data, Image& image, const std::str
   result.width = width;
   result.height = height;
   result.channels = int(stored_channels);
+  // The smallest run-length data that could fill the image: packets of 128 repeated pixels.
+  const size_t least_run_length_bytes = (count + 127) / 128 * (1 + stored_channels);
+  if (run_length && body.size() < least_run_length_bytes) {
+    LogPrintf("LoadTGA: '%s' is truncated: %zu bytes cannot hold %dx%d run-length pixels",
+              name.c_str(), body.size(), width, height);
+    return false;
+  }
   if (run_length) {
     result.pixels.resize(count * stored_channels);
     if (!DecodeRunLength(body, stored_channels, result.pixels)) {

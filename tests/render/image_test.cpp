@@ -77,6 +77,8 @@ TEST(TgaReader, MalformedFilesFailWithALogLine) {
   huge.resize(huge.size() + 100);
   Bytes rle_short = test::TgaHeader(10, 4, 4, 24);
   rle_short.insert(rle_short.end(), {0x83, 1, 2});
+  Bytes rle_huge = test::TgaHeader(10, 16000, 16000, 32);
+  rle_huge.insert(rle_huge.end(), 1000, 0xFF);
   Bytes id_past_end = test::TgaHeader(2, 1, 1, 24);
   id_past_end[0] = 200;
   const Case cases[] = {
@@ -86,6 +88,7 @@ TEST(TgaReader, MalformedFilesFailWithALogLine) {
       {"16-bit RLE", test::TgaHeader(10, 1, 1, 16), "unsupported 16 bits"},
       {"pixels past the end", huge, "truncated"},
       {"RLE past the end", rle_short, "run-length"},
+      {"RLE far too short for its size", rle_huge, "cannot hold 16000x16000"},
       {"ID field past the end", id_past_end, "image ID"},
   };
   for (const Case& c : cases) {
@@ -160,6 +163,18 @@ TEST(JpegReader, DecodesToRgbBottomRowFirst) {
   EXPECT_GT(bottom[2], 245);
   EXPECT_GT(top[0], 245);
   EXPECT_LT(top[2], 10);
+}
+
+TEST(JpegReader, AHugeClaimedSizeFailsBeforeDecoding) {
+  Bytes file = test::Jpeg(8, 8, Bytes(8 * 8 * 3, 128));
+  size_t frame = 0;  // the start-of-frame marker holds height and width, big-endian
+  while (frame + 9 < file.size() && !(file[frame] == 0xFF && file[frame + 1] == 0xC0)) ++frame;
+  ASSERT_LT(frame + 9, file.size());
+  for (size_t i : {frame + 5, frame + 6, frame + 7, frame + 8}) file[i] = 0xEA;
+  test::LogCapture log;
+  Image image;
+  EXPECT_FALSE(DecodeImage(file, image, "huge.jpg"));
+  EXPECT_TRUE(log.Contains("unusable size 60138x60138"));
 }
 
 TEST(JpegReader, GarbageAfterTheSignatureFails) {
