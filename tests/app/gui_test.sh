@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The real program under Xvfb, driven by synthetic keys: it starts without any data/ folder,
-# shows its frame and draws continuously, the backquote key closes and reopens the console,
+# shows its frame and draws continuously, Alt+Enter enters and leaves full screen, the
+# backquote key closes and reopens the console,
 # "stats.fps" + Enter prints its value, keypad plus assigns, and Alt-X ends it with exit code
 # 0 after writing cvar.ini. Screenshots land in the work folder (gui_start.png,
 # gui_console.png).
@@ -33,7 +34,7 @@ xdotool mousemove 200 200  # the view takes the keyboard focus when the pointer 
 for attempt in $(seq 8); do
   sleep 1
   shot gui_start
-  read -r _ sky _ panel _ fps_text _ fps_width <<< "$(python3 "$here/screenshot.py" check gui_start.xwd)"
+  read -r _ sky _ panel _ fps_text _ fps_width _ <<< "$(python3 "$here/screenshot.py" check gui_start.xwd)"
   echo "start: sky $sky, console panel $panel, frame-rate text $fps_text pixels, $fps_width wide"
   # Wider than "0.00 FPS" means a second of continuous frames has been measured.
   [ "$sky" -gt 10000 ] && [ "$panel" -gt 10000 ] && [ "$fps_width" -gt 60 ] && break
@@ -42,6 +43,20 @@ done
 [ "$panel" -gt 10000 ] || fail "the console is not open at start"
 [ "$fps_text" -gt 20 ] || fail "no frame-rate text"
 [ "$fps_width" -gt 60 ] || fail "the frame rate is still 0"
+
+# Alt+Enter: the view alone on the screen, then back to the same split. (Enter also reaches the
+# console, which answers the empty line with a syntax error.)
+view_size() { python3 "$here/screenshot.py" check <(xwd -root -silent) | awk '{print $10}'; }
+before=$(view_size)
+xdotool key alt+Return
+sleep 1
+full=$(view_size)
+xdotool key alt+Return
+sleep 1
+after=$(view_size)
+echo "view size: $before, full screen $full, back $after"
+[ "${full%x*}" -gt $((${before%x*} + 100)) ] || fail "Alt+Enter did not widen the view"
+[ "$after" = "$before" ] || fail "leaving full screen did not restore the split"
 
 xdotool key grave
 sleep 0.5

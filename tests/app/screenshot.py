@@ -8,7 +8,7 @@ per pixel).
                                         white (frame-rate text) pixels in the view's lower-left
                                         corner and how wide that text is (about 7 pixels per
                                         character: "0.00 FPS" is 8 characters, a rate of 10 or
-                                        more at least 9)
+                                        more at least 9), and the size of the 3-D view
 """
 import struct
 import sys
@@ -65,6 +65,7 @@ def near(p, q):
 def check(rows):
     sky = panel = 0
     left, bottom = len(rows[0]), 0
+    view = [len(rows[0]), len(rows), -1, -1]  # box of sky and panel pixels
     for y, row in enumerate(rows):
         for x, p in enumerate(row):
             if near(p, SKY):
@@ -72,6 +73,9 @@ def check(rows):
                 left, bottom = min(left, x), max(bottom, y)
             elif near(p, PANEL):
                 panel += 1
+            else:
+                continue
+            view = [min(view[0], x), min(view[1], y), max(view[2], x), max(view[3], y)]
     white = 0
     text_left, text_right = len(rows[0]), 0
     for y in range(max(0, bottom - 30), bottom + 1):
@@ -79,8 +83,9 @@ def check(rows):
             if rows[y][x] == (255, 255, 255):
                 white += 1
                 text_left, text_right = min(text_left, x), max(text_right, x)
-    print("sky %d panel %d fps_text %d fps_width %d" %
-          (sky, panel, white, max(0, text_right - text_left + 1)))
+    print("sky %d panel %d fps_text %d fps_width %d view %dx%d" %
+          (sky, panel, white, max(0, text_right - text_left + 1),
+           view[2] - view[0] + 1, view[3] - view[1] + 1))
 
 
 if __name__ == "__main__":
