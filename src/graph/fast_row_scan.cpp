@@ -200,7 +200,22 @@ void ScanThread(SharedScan& s) {
 // ---------------------------------------------------------------------------------------------
 // Entry
 
-RowScanResult FastRowScan(const RowScanInput& input) { return FastRowScan(input, {}, nullptr); }
+namespace {
+const std::function<void(int, int)>* progress_report = nullptr;
+}  // namespace
+
+FastRowScanProgressScope::FastRowScanProgressScope(std::function<void(int, int)> report)
+    : report_(std::move(report)) {
+  progress_report = &report_;
+}
+
+FastRowScanProgressScope::~FastRowScanProgressScope() { progress_report = nullptr; }
+
+RowScanResult FastRowScan(const RowScanInput& input) {
+  FastRowScanOptions options;
+  if (progress_report) options.progress = *progress_report;
+  return FastRowScan(input, options, nullptr);
+}
 
 RowScanResult FastRowScan(const RowScanInput& input, const FastRowScanOptions& options,
                           FastRowScanStats* stats) {

@@ -34,8 +34,23 @@ struct FastRowScanStats {
   int threads = 0;
 };
 
+// The one-argument form is the RowScanFunction graph construction calls; it reports to the
+// live FastRowScanProgressScope, if any.
 RowScanResult FastRowScan(const RowScanInput& input);
 RowScanResult FastRowScan(const RowScanInput& input, const FastRowScanOptions& options,
                           FastRowScanStats* stats = nullptr);
+
+// While it lives, scans started through the one-argument FastRowScan report their progress
+// to `report` (a tool's progress bar). Scopes do not nest.
+class FastRowScanProgressScope {
+ public:
+  explicit FastRowScanProgressScope(std::function<void(int done, int total)> report);
+  ~FastRowScanProgressScope();
+  FastRowScanProgressScope(const FastRowScanProgressScope&) = delete;
+  FastRowScanProgressScope& operator=(const FastRowScanProgressScope&) = delete;
+
+ private:
+  std::function<void(int, int)> report_;
+};
 
 }  // namespace kt
