@@ -35,7 +35,7 @@ struct GraphNode {
 };
 
 struct GraphBuildOptions {
-  RowScanKind row_scan = RowScanKind::kReference;
+  RowScanKind row_scan = RowScanKind::kFast;
   // Whether a freshly built graph is written to its cache file.
   bool write_cache = true;
 };
