@@ -169,6 +169,27 @@ TEST_F(LevelLoad, ShadersAndAnimation) {
   EXPECT_TRUE(log.Contains("BspLevel: no shader 7"));
 }
 
+TEST_F(LevelLoad, VisibilityDecidesWhichClustersSeeEachOther) {
+  BspData data = test::BuildData(kRoom);
+  ASSERT_GE(data.vis_vector_count, 2);
+  data.vis.assign(data.vis.size(), 0);
+  data.vis[0] = 1;  // cluster 0 sees only itself
+  test::WriteBytes("vis.bsp", WriteBsp(data));
+  BspLevel level(&textures_);
+  ASSERT_TRUE(level.Load("vis.bsp"));
+  EXPECT_TRUE(level.ClusterVisible(0, 0));
+  EXPECT_FALSE(level.ClusterVisible(0, 1));
+  EXPECT_FALSE(level.ClusterVisible(1, 1));
+  EXPECT_TRUE(level.ClusterVisible(-1, 1));  // an eye outside every cluster sees everything
+
+  data.vis_vector_count = data.vis_vector_size = 0;
+  data.vis.clear();
+  test::WriteBytes("novis.bsp", WriteBsp(data));
+  ASSERT_TRUE(level.Load("novis.bsp"));
+  for (int a = 0; a < 3; ++a)
+    for (int b = 0; b < 3; ++b) EXPECT_TRUE(level.ClusterVisible(a, b));
+}
+
 TEST(LevelHelpers, FormatsOnlyPatternsWithOnePlaceholder) {
   std::string out;
   EXPECT_TRUE(FormatOnePlaceholder("sky_%s.jpg", 's', "lf", 0, out));
