@@ -23,7 +23,9 @@ int NextClipEnd(const RowScanInput& in, int f) {
   return in.frame_count;
 }
 
-bool InputUsable(const RowScanInput& in) {
+}  // namespace
+
+bool RowScanInputUsable(const RowScanInput& in) {
   const size_t n = size_t(in.frame_count);
   if (in.frame_count <= 0 || in.window < 1) return false;
   if (in.root_positions.size() < n || in.rotations.size() < n * kJointCount) return false;
@@ -33,6 +35,8 @@ bool InputUsable(const RowScanInput& in) {
   if (UsesMarkers(in.eval_type) && in.markers.size() < n * kJointCount) return false;
   return true;
 }
+
+namespace {
 
 void ScanRow(const RowScanInput& in, int i, std::vector<GraphEdge>& row) {
   const int n = in.frame_count, l = in.window;
@@ -67,7 +71,7 @@ void ScanRow(const RowScanInput& in, int i, std::vector<GraphEdge>& row) {
 
 RowScanResult ReferenceRowScan(const RowScanInput& in) {
   RowScanResult edges(size_t(std::max(in.frame_count, 0)));
-  if (!InputUsable(in)) return edges;
+  if (!RowScanInputUsable(in)) return edges;
   const int n = in.frame_count, l = in.window;
   int i = 0;
   int ei = NextClipEnd(in, 0);

@@ -60,6 +60,10 @@ using RowScanFunction = RowScanResult (*)(const RowScanInput& input);
 // Scores are ScoreWindows (graph/window_score.h), formed in double and stored as float.
 RowScanResult ReferenceRowScan(const RowScanInput& input);
 
+// Whether the input holds every array its type needs for frame_count frames; a scan of an
+// unusable input returns rows without edges.
+bool RowScanInputUsable(const RowScanInput& input);
+
 // Which implementation graph construction runs. kFast falls back to the reference while no
 // fast scan is built into kt_graph.
 enum class RowScanKind { kReference, kFast };

@@ -122,91 +122,72 @@ bool TransitionGraph::IsClipEnd(int v) const {
 
 bool TransitionGraph::PlaysOn(int v) const { return v + 1 < node_count_ && !IsClipEnd(v); }
 
-// Kosaraju, first pass: forward depth-first searches from N - 1 down to 0, each following the
-// play-on edge first and then the explicit edges in list order. Iterative, because play-on
-// chains are as deep as the longest clip. Returns the finish list, front first.
-std::vector<int> TransitionGraph::ForwardFinishOrder() const {
-  std::vector<char> marked(node_count_, 0);
-  std::vector<int> finished;  // in finishing order; the finish list is its reverse
-  finished.reserve(node_count_);
-  struct Frame {
-    int v;
-    int next;  // -1: the play-on edge; k >= 0: explicit edge k
-  };
-  std::vector<Frame> stack;
-  for (int start = node_count_ - 1; start >= 0; --start) {
-    if (marked[start]) continue;
-    marked[start] = 1;
-    stack.push_back({start, -1});
-    while (!stack.empty()) {
-      Frame& top = stack.back();
-      const int v = top.v;
-      int child = -1;
-      if (top.next == -1) {
-        top.next = 0;
-        if (PlaysOn(v) && !marked[v + 1]) child = v + 1;
-      }
-      while (child < 0 && top.next < int(nodes_[v].edges.size())) {
-        const int t = nodes_[v].edges[top.next++].target;
-        if (t >= 0 && t < node_count_ && !marked[t]) child = t;
-      }
-      if (child < 0) {
-        finished.push_back(v);
-        stack.pop_back();
-        continue;
-      }
-      marked[child] = 1;
-      stack.push_back({child, -1});
-    }
-  }
-  std::reverse(finished.begin(), finished.end());
-  return finished;
-}
+namespace {
 
-// Kosaraju, second pass from `root`: the reverse play-on edge first, then the reverse explicit
-// edges in list order. Returns the component's size; its frames are appended to `component`.
-int TransitionGraph::CollectComponent(int root, const std::vector<GraphNode>& reverse,
-                                      std::vector<char>& marked,
-                                      std::vector<int>& component) const {
-  struct Frame {
+// Iterative depth-first search from `root` over the vertices not yet marked: `first(v)` (a
+// vertex, or -1) is followed before the explicit edges of lists[v], in list order. A vertex is
+// marked, and `enter` called, when it is reached; `finish` is called when it is done. Play-on
+// chains are as deep as the longest clip, hence no recursion.
+template <typename First, typename Enter, typename Finish>
+void DepthFirst(int root, const std::vector<GraphNode>& lists, std::vector<char>& marked,
+                First first, Enter enter, Finish finish) {
+  struct Visit {
     int v;
-    int next;
+    int next;  // -1: the implicit edge; k >= 0: explicit edge k
   };
-  std::vector<Frame> stack;
+  std::vector<Visit> stack;
   marked[root] = 1;
-  component.push_back(root);
+  enter(root);
   stack.push_back({root, -1});
   while (!stack.empty()) {
-    Frame& top = stack.back();
+    Visit& top = stack.back();
     const int v = top.v;
     int child = -1;
     if (top.next == -1) {
       top.next = 0;
-      if (v > 0 && !IsClipEnd(v - 1) && !marked[v - 1]) child = v - 1;
+      const int f = first(v);
+      if (f >= 0 && !marked[f]) child = f;
     }
-    while (child < 0 && top.next < int(reverse[v].edges.size())) {
-      const int t = reverse[v].edges[top.next++].target;
-      if (!marked[t]) child = t;
+    const auto& edges = lists[v].edges;
+    while (child < 0 && top.next < int(edges.size())) {
+      const int t = edges[top.next++].target;
+      if (t >= 0 && t < int(marked.size()) && !marked[t]) child = t;
     }
     if (child < 0) {
+      finish(v);
       stack.pop_back();
       continue;
     }
     marked[child] = 1;
-    component.push_back(child);
+    enter(child);
     stack.push_back({child, -1});
   }
-  return int(component.size());
 }
 
+}  // namespace
+
+// Kosaraju's two passes: forward searches from N - 1 down to 0 (play-on edge first) give the
+// finish list; reverse searches (reverse play-on edge first) in finish-list order give the
+// components. The first strictly largest component is enabled.
 void TransitionGraph::MarkLargestComponent(const std::vector<GraphNode>& reverse) {
-  const std::vector<int> order = ForwardFinishOrder();
   std::vector<char> marked(node_count_, 0);
+  std::vector<int> finished;  // finishing order; the finish list is its reverse
+  finished.reserve(node_count_);
+  auto plays_on = [this](int v) { return PlaysOn(v) ? v + 1 : -1; };
+  auto nothing = [](int) {};
+  for (int v = node_count_ - 1; v >= 0; --v)
+    if (!marked[v])
+      DepthFirst(v, nodes_, marked, plays_on, nothing, [&](int u) { finished.push_back(u); });
+
+  std::fill(marked.begin(), marked.end(), 0);
+  auto played_from = [this](int v) { return v > 0 && !IsClipEnd(v - 1) ? v - 1 : -1; };
   std::vector<int> largest, component;
-  for (int v : order) {
-    if (marked[v]) continue;
+  for (auto it = finished.rbegin(); it != finished.rend(); ++it) {
+    if (marked[*it]) continue;
     component.clear();
-    if (CollectComponent(v, reverse, marked, component) > int(largest.size())) largest = component;
+    DepthFirst(
+        *it, reverse, marked, played_from, [&](int u) { component.push_back(u); }, nothing);
+    if (component.size() > largest.size()) largest = component;
   }
   for (int v : largest) nodes_[v].enabled = true;
 }

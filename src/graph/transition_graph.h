@@ -96,9 +96,6 @@ class TransitionGraph {
   bool IsClipEnd(int v) const;
   void AddEdges(const RowScanResult& rows, std::vector<GraphNode>& reverse);
   void MarkLargestComponent(const std::vector<GraphNode>& reverse);
-  std::vector<int> ForwardFinishOrder() const;
-  int CollectComponent(int root, const std::vector<GraphNode>& reverse, std::vector<char>& marked,
-                       std::vector<int>& component) const;
   void FindCutoffs();
   void ComputeNodeMotions();
   void ComputeNodeMotion(int frame, NodeMotion& motion) const;

@@ -5,8 +5,16 @@
 #include <vector>
 
 #include "graph/graph_player.h"
+#include "graph/transition_graph.h"
 
 namespace kt::test {
+
+// Construction settings that leave no cache file behind.
+inline GraphBuildOptions NoCache() {
+  GraphBuildOptions options;
+  options.write_cache = false;
+  return options;
+}
 
 class FakeGraphPlayer : public GraphPlayer {
  public:

@@ -14,12 +14,6 @@
 namespace kt {
 namespace {
 
-GraphBuildOptions NoCache() {
-  GraphBuildOptions options;
-  options.write_cache = false;
-  return options;
-}
-
 class GraphPlayback : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -34,7 +28,7 @@ class GraphPlayback : public ::testing::Test {
 TEST_F(GraphPlayback, CutoffGraphJumpsAtTheCutoffAndAimsAtTheNextOne) {
   MotionData motion("cyc", test::CodedFrames(codes_));
   test::FakeGraphPlayer player(&motion, 4, 0, test::kCodedThreshold);
-  auto graph = CreateGraph(1, player, NoCache());
+  auto graph = CreateGraph(1, player, test::NoCache());
   ASSERT_TRUE(graph);
   ASSERT_EQ(graph->next_cutoff(), 100);
   player.frame = 99;
@@ -62,7 +56,7 @@ TEST_F(GraphPlayback, RefusedJumpAtACutoffPlaysOnInsteadOfFreezing) {
   MotionData two("stuck", std::vector<Posture>(frames.begin(), frames.begin() + 40));
   two.AppendPostures(std::vector<Posture>(frames.begin() + 40, frames.end()));
   test::FakeGraphPlayer player(&two, 4, 0, test::kCodedThreshold);
-  auto graph = CreateGraph(1, player, NoCache());
+  auto graph = CreateGraph(1, player, test::NoCache());
   ASSERT_TRUE(graph);
   player.frame = 7;
   graph->GraphUpdate();
@@ -107,7 +101,7 @@ TEST_F(GraphPlayback, PathGraphRefusesPlansItCannotMake) {
   ResetPathSlots();
   MotionData motion("path", test::CodedFrames(codes_));
   test::FakeGraphPlayer player(&motion, 4, 0, test::kCodedThreshold);
-  auto graph = CreateGraph(5, player, NoCache());
+  auto graph = CreateGraph(5, player, test::NoCache());
   auto* path = dynamic_cast<PathGraph*>(graph.get());
   ASSERT_TRUE(path);
   player.frame = 62;

@@ -10,12 +10,6 @@
 namespace kt {
 namespace {
 
-GraphBuildOptions NoCache() {
-  GraphBuildOptions options;
-  options.write_cache = false;
-  return options;
-}
-
 std::vector<int> EnabledFrames(const TransitionGraph& g) {
   std::vector<int> frames;
   for (const GraphNode& n : g.nodes())
@@ -37,7 +31,7 @@ TEST_F(GraphConstruction, TwoClipsJoinedByOneTwinHaveKnownCutoffs) {
                  std::vector<Posture>(motion.postures().begin(), motion.postures().begin() + 40));
   two.AppendPostures(std::vector<Posture>(motion.postures().begin() + 40, motion.postures().end()));
   test::FakeGraphPlayer player(&two, 4, 0, test::kCodedThreshold);
-  auto graph = CreateGraph(1, player, NoCache());
+  auto graph = CreateGraph(1, player, test::NoCache());
   ASSERT_TRUE(graph);
   EXPECT_EQ(graph->name(), "two_graph");
   ASSERT_EQ(graph->node_count(), 80);
@@ -63,7 +57,7 @@ TEST_F(GraphConstruction, OnlyTheLargerOfTwoCyclesIsEnabled) {
   test::PlantTwin(codes, 60, 100, 4);  // cycle 60..100, larger
   MotionData motion("cycles", test::CodedFrames(codes));
   test::FakeGraphPlayer player(&motion, 4, 0, test::kCodedThreshold);
-  auto graph = CreateGraph(1, player, NoCache());
+  auto graph = CreateGraph(1, player, test::NoCache());
   ASSERT_TRUE(graph);
   std::vector<int> expected;
   for (int f = 60; f <= 100; ++f) expected.push_back(f);
@@ -78,7 +72,7 @@ TEST_F(GraphConstruction, NodeMotionTurnIsSignedAboutTheVerticalAxis) {
     frames[f].rotations[0] = CQuaternion::FromAxisAngle({0, 1, 0}, 0.1f * float(f));
   MotionData motion("turning", frames);
   test::FakeGraphPlayer player(&motion, 18, 0, test::kCodedThreshold);
-  auto graph = CreateGraph(1, player, NoCache());
+  auto graph = CreateGraph(1, player, test::NoCache());
   ASSERT_TRUE(graph);
   const float degrees = 0.1f * 57.29578f;
   EXPECT_NEAR(std::fabs(graph->node(2).motion->turn), degrees, 1e-3f);
@@ -91,7 +85,7 @@ TEST_F(GraphConstruction, ShortMotionGetsFrameZeroOnlyEvenWhenHuge) {
   // without recursion.
   MotionData motion("long", std::vector<Posture>(50000));
   test::FakeGraphPlayer player(&motion, 50000, 1, 0.0f);
-  auto graph = CreateGraph(1, player, NoCache());
+  auto graph = CreateGraph(1, player, test::NoCache());
   ASSERT_TRUE(graph);
   EXPECT_EQ(graph->EdgeCount(), 0);
   EXPECT_TRUE(graph->node(0).enabled);
@@ -103,8 +97,8 @@ TEST_F(GraphConstruction, ShortMotionGetsFrameZeroOnlyEvenWhenHuge) {
 TEST_F(GraphConstruction, NamesAreUniqueAndShareOneCacheFile) {
   MotionData motion("Walk", test::CodedFrames(test::UniqueCodes(30)));
   test::FakeGraphPlayer player(&motion, 4, 0, test::kCodedThreshold);
-  auto a = CreateGraph(1, player, NoCache());
-  auto b = CreateGraph(4, player, NoCache());
+  auto a = CreateGraph(1, player, test::NoCache());
+  auto b = CreateGraph(4, player, test::NoCache());
   ASSERT_TRUE(a && b);
   EXPECT_EQ(a->name(), "walk_graph");
   EXPECT_EQ(b->name(), "walk_graph1");
@@ -122,9 +116,9 @@ TEST_F(GraphConstruction, FastKindBuildsTheSameGraph) {
   test::PlantTwin(codes, 60, 100, 4);
   MotionData motion("switch", test::CodedFrames(codes));
   test::FakeGraphPlayer player(&motion, 4, 0, test::kCodedThreshold);
-  GraphBuildOptions fast = NoCache();
+  GraphBuildOptions fast = test::NoCache();
   fast.row_scan = RowScanKind::kFast;
-  auto reference = CreateGraph(1, player, NoCache());
+  auto reference = CreateGraph(1, player, test::NoCache());
   auto other = CreateGraph(1, player, fast);
   ASSERT_TRUE(reference && other);
   for (int f = 0; f < 120; ++f) {
