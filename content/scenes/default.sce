@@ -49,7 +49,7 @@ Motion: Idle
 ID: 1
 GraphType: 1
 EvalType: 3
-EvalThresh: 0.93
+EvalThresh: 0.99
 TransitionTime: 0.15
 End
 
@@ -58,7 +58,7 @@ Motion: Walk
 ID: 2
 GraphType: 1
 EvalType: 3
-EvalThresh: 0.8
+EvalThresh: 0.97
 TransitionTime: 0.15
 End
 
@@ -67,7 +67,7 @@ Motion: Run
 ID: 3
 GraphType: 1
 EvalType: 3
-EvalThresh: 0.7
+EvalThresh: 0.97
 TransitionTime: 0.15
 End
 
@@ -76,7 +76,7 @@ Motion: Attack
 ID: 4
 GraphType: 1
 EvalType: 3
-EvalThresh: 0.9
+EvalThresh: 0.97
 TransitionTime: 0.15
 End
 
@@ -85,7 +85,7 @@ Motion: Defensive
 ID: 5
 GraphType: 1
 EvalType: 3
-EvalThresh: 0.9
+EvalThresh: 0.97
 TransitionTime: 0.15
 End
 
@@ -95,7 +95,7 @@ Motion: Walk
 ID: 6
 GraphType: 2
 EvalType: 3
-EvalThresh: 0.8
+EvalThresh: 0.97
 TransitionTime: 0.15
 End
 
@@ -105,7 +105,7 @@ Motion: Attack
 ID: 7
 GraphType: 2
 EvalType: 3
-EvalThresh: 0.9
+EvalThresh: 0.97
 TransitionTime: 0.15
 End
 

@@ -416,6 +416,9 @@ void Note(Samples& mix, Instrument ins, double start, double length, double note
   }
 }
 
+// Seconds after the last bar, for the last notes and the room to ring out.
+constexpr double kSongTail = 2.0;
+
 struct Chord {
   int root;  // MIDI note of the chord's root in the bass register
   bool minor;
@@ -440,7 +443,7 @@ std::vector<int> ChordTones(const Chord& c) { return {0, c.minor ? 3 : 4, 7}; }
 
 Samples Render(const Song& song) {
   const double beat = 60.0 / song.bpm, bar = 4 * beat, step = bar / 16;
-  Samples mix(size_t((song.bars * bar + 2.0) * kSoundRate), 0.0f);
+  Samples mix(size_t((song.bars * bar + kSongTail) * kSoundRate), 0.0f);
   std::mt19937 rng(song.seed);
   std::uniform_real_distribution<double> u(0.0, 1.0);
   // Two four-bar melodies (A and B) in the form A A B A, so the tune comes back.
@@ -573,6 +576,11 @@ const EffectEntry kEffects[] = {
 }  // namespace
 
 Samples MakeMusic(const std::string& name) { return Render(SongFor(name)); }
+
+double MusicSeconds(const std::string& name) {
+  const Song song = SongFor(name);
+  return song.bars * 4 * 60.0 / song.bpm + kSongTail;
+}
 
 Samples MakeEffect(const std::string& name) {
   static const double kUh[3] = {640, 1190, 2390}, kOo[3] = {450, 1030, 2380},

@@ -27,6 +27,8 @@ std::vector<std::string> SoundNames();
 
 // Pieces, for tests.
 Samples MakeMusic(const std::string& name);
+// Length of a music track in seconds, without rendering it.
+double MusicSeconds(const std::string& name);
 Samples MakeEffect(const std::string& name);
 
 }  // namespace kt::content

@@ -1,0 +1,148 @@
+// The generator: an idempotent data tree, stale caches removed, and a scene whose level,
+// clips and fighters fit together.
+#include "content_generator.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include "level/bsp_level.h"
+#include "level/level_textures.h"
+#include "motion_synth.h"
+#include "test_support.h"
+
+namespace kt::content {
+namespace {
+
+namespace fs = std::filesystem;
+
+GenerateOptions Quick() {
+  GenerateOptions o;
+  o.images = o.sounds = false;
+  return o;
+}
+
+// Values of every "Key: value" line of the scene with that key, in order.
+std::vector<std::string> SceneValues(const std::string& key) {
+  std::vector<std::string> values;
+  std::istringstream in(SceneText());
+  std::string line;
+  while (std::getline(in, line))
+    if (line.rfind(key + ": ", 0) == 0) values.push_back(line.substr(key.size() + 2));
+  return values;
+}
+
+TEST(Generator, WritesOnceThenLeavesTheTreeAlone) {
+  test::ScratchDir dir;
+  GenerateReport first;
+  ASSERT_TRUE(Generate(Quick(), first)) << (first.errors.empty() ? "" : first.errors[0]);
+  EXPECT_TRUE(fs::exists("MartialArts.asf"));
+  EXPECT_TRUE(fs::exists("data/scenes/default.sce"));
+  EXPECT_TRUE(fs::exists("data/levels/castle.bsp"));
+  for (const Clip& c : MakeAllClips()) EXPECT_TRUE(fs::exists("data/motions/" + c.file));
+  GenerateReport second;
+  ASSERT_TRUE(Generate(Quick(), second));
+  EXPECT_EQ(second.written, 0);
+  EXPECT_EQ(second.unchanged, first.written);
+}
+
+TEST(Generator, RemovesCachesOfAClipThatChanged) {
+  test::ScratchDir dir;
+  GenerateReport report;
+  ASSERT_TRUE(Generate(Quick(), report));
+  test::WriteFile("data/motions/walk.bin", "stale");
+  test::WriteFile("data/motions/walk.mpos2", "stale");
+  test::WriteFile("walk_graph.gra", "stale");
+  test::WriteFile("idle_graph.gra", "kept");
+  test::WriteFile("data/motions/walk.amc", "edited by hand");
+  GenerateReport again;
+  ASSERT_TRUE(Generate(Quick(), again));
+  EXPECT_EQ(again.written, 1);
+  EXPECT_EQ(again.caches_removed, 3);
+  EXPECT_FALSE(fs::exists("walk_graph.gra"));
+  EXPECT_FALSE(fs::exists("data/motions/walk.bin"));
+  EXPECT_TRUE(fs::exists("idle_graph.gra"));
+}
+
+TEST(Generator, ReportsAFolderItCannotWrite) {
+  test::ScratchDir dir;
+  test::WriteFile("blocked", "a file where the game folder should be");
+  GenerateOptions o = Quick();
+  o.out = "blocked";
+  o.level = false;
+  GenerateReport report;
+  EXPECT_FALSE(Generate(o, report));
+  EXPECT_FALSE(report.errors.empty());
+}
+
+TEST(DefaultScene, NamesEveryClipItsLevelAndItsFighters) {
+  std::vector<std::string> files;
+  for (const Clip& c : MakeAllClips()) files.push_back(c.file);
+  for (const std::string& v : SceneValues("AMCFiles"))
+    EXPECT_NE(std::find(files.begin(), files.end(), v), files.end()) << v;
+  EXPECT_EQ(SceneValues("AMCFiles").size(), files.size());
+  const auto names = SceneValues("CharacterName");
+  EXPECT_NE(std::find(names.begin(), names.end(), "player1"), names.end());
+  EXPECT_NE(std::find(names.begin(), names.end(), "boss"), names.end());
+  const auto kinds = SceneValues("GameplayController");
+  EXPECT_GE(std::count(kinds.begin(), kinds.end(), "2"), 2);
+  EXPECT_EQ(std::count(kinds.begin(), kinds.end(), "1"), 1);
+  EXPECT_EQ(SceneValues("ZoneRect").size(), 1u);
+  EXPECT_EQ(SceneValues("MapFile"), std::vector<std::string>{"data/levels/castle.bsp"});
+  const auto entities = SceneValues("Name");
+  for (const char* e : {"statue", "fountain", "camera"})
+    EXPECT_NE(std::find(entities.begin(), entities.end(), e), entities.end()) << e;
+  // Values must not end a block early: no "End" or "END" inside a key line.
+  for (const std::string& line : SceneValues("MotionName")) EXPECT_EQ(line.find("End"), line.npos);
+}
+
+std::vector<CVector> Positions(const std::string& key) {
+  std::vector<CVector> out;
+  for (const std::string& v : SceneValues(key)) {
+    CVector p;
+    std::istringstream(v) >> p.x >> p.y >> p.z;
+    out.push_back(p);
+  }
+  return out;
+}
+
+TEST(DefaultScene, FightersStandOnTheCastleFloorClearOfItsWalls) {
+  test::ScratchDir dir;
+  GenerateOptions o = Quick();
+  o.motions = false;
+  GenerateReport report;
+  ASSERT_TRUE(Generate(o, report));
+  HeadlessLevelTextures textures;
+  BspLevel level(&textures);
+  ASSERT_TRUE(level.Load("data/levels/castle.bsp"));
+  EXPECT_EQ(level.texture_count(), 8);
+  EXPECT_NE(level.entities().find("statue"), std::string::npos);
+  EXPECT_NE(level.entities().find("fountain"), std::string::npos);
+  for (const std::string& v : SceneValues("Brush")) {
+    const int texture = std::stoi(v);
+    EXPECT_GT(texture, 0);
+    EXPECT_LT(texture, level.texture_count());
+    EXPECT_EQ(std::string(level.texture_file_name(texture)).find("water"), std::string::npos);
+    level.MarkCollidable(texture);
+  }
+  const std::vector<CVector> fighters = Positions("Position");
+  ASSERT_GE(fighters.size(), 5u);
+  for (size_t i = 0; i < 5; ++i) {  // the character blocks come first
+    const CVector& p = fighters[i];
+    EXPECT_FALSE(level.Penetration(p, 20.0f)) << "fighter " << i << " stands in a wall";
+    // The floor lies a pelvis height (about 43 units) below the position.
+    const float below = level.Trace(p, CVector{0, -10000, 0}, 0.0f) * 10000;
+    EXPECT_NEAR(below, 45.0f, 6.0f) << "fighter " << i;
+  }
+  // The walls hold a fighter in: walking from the player's start towards any side stops.
+  const CVector start = fighters[0];
+  for (const CVector move :
+       {CVector{3000, 0, 0}, CVector{-3000, 0, 0}, CVector{0, 0, 3000}, CVector{0, 0, -5000}})
+    EXPECT_LT(level.Trace(start, move, 20.0f), 1.0f);
+}
+
+}  // namespace
+}  // namespace kt::content

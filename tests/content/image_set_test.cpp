@@ -1,0 +1,143 @@
+// Screen images: every name the game loads, decodable by the game's own image reader, sized
+// for the screen layout, overlays on pure black.
+#include "image_set.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <span>
+
+#include "render/image.h"
+
+namespace kt::content {
+namespace {
+
+const std::map<std::string, GeneratedFile>& Images() {
+  static const std::map<std::string, GeneratedFile> images = [] {
+    std::map<std::string, GeneratedFile> m;
+    bool fonts = false;
+    for (GeneratedFile& f : MakeImages(&fonts)) m[f.path] = std::move(f);
+    EXPECT_TRUE(fonts) << "Liberation fonts not found through fontconfig";
+    return m;
+  }();
+  return images;
+}
+
+Image Decode(const std::string& name) {
+  const GeneratedFile& f = Images().at(name);
+  return DecodeByName(f.path, f.bytes);
+}
+
+TEST(Images, EveryNameTheGameLoadsIsMade) {
+  std::vector<std::string> expected = {"data/images/SplashScreen1.BMP",
+                                       "data/images/pixel.ico",
+                                       "data/images/NoText_TitleScreen4.BMP",
+                                       "data/images/Title_StartGame.bmp",
+                                       "data/images/Title_Input.bmp",
+                                       "data/images/Title_Quit.bmp",
+                                       "data/images/Title_BackToGame.bmp",
+                                       "data/images/Opening.BMP",
+                                       "data/images/Opening2.BMP",
+                                       "data/images/NoTextUI.BMP",
+                                       "data/images/colon.bmp",
+                                       "data/images/BossUI.BMP",
+                                       "data/images/BossScreen.BMP",
+                                       "data/images/WinScreen.BMP",
+                                       "data/images/LoseScreen.BMP",
+                                       "data/images/SwordGlow.BMP"};
+  for (int d = 0; d < 10; ++d) expected.push_back("data/images/" + std::to_string(d) + ".bmp");
+  std::vector<std::string> names = ImageNames();
+  std::sort(expected.begin(), expected.end());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, expected);
+  EXPECT_EQ(Images().size(), expected.size());
+}
+
+TEST(Images, DecodeWithTheGamesReaderAndOurs) {
+  for (const auto& [name, file] : Images()) {
+    const Image ours = DecodeByName(name, file.bytes);
+    ASSERT_GT(ours.width, 0) << name;
+    if (name.ends_with(".ico")) continue;  // the toolkit loads the cursor
+    kt::Image theirs;
+    const auto* data = reinterpret_cast<const unsigned char*>(file.bytes.data());
+    ASSERT_TRUE(DecodeImage(std::span(data, file.bytes.size()), theirs, name)) << name;
+    EXPECT_EQ(theirs.width, ours.width) << name;
+    EXPECT_EQ(theirs.height, ours.height) << name;
+    // Same pixel at the top-left corner (the game's rows run bottom up).
+    const unsigned char* p = theirs.Pixel(0, theirs.height - 1);
+    EXPECT_EQ(p[0], ours.At(0, 0)[0]) << name;
+    EXPECT_EQ(p[2], ours.At(0, 0)[2]) << name;
+  }
+}
+
+TEST(Images, SizesFollowTheScreenLayout) {
+  auto size = [](const std::string& n) {
+    const Image im = Decode("data/images/" + n);
+    return std::pair(im.width, im.height);
+  };
+  for (const char* n : {"NoText_TitleScreen4.BMP", "WinScreen.BMP", "LoseScreen.BMP"})
+    EXPECT_EQ(size(n), std::pair(800, 600)) << n;
+  for (const char* n : {"Opening.BMP", "Opening2.BMP", "BossScreen.BMP"})
+    EXPECT_EQ(size(n), std::pair(800, 300)) << n;  // the upper half of the view
+  for (const char* n : {"NoTextUI.BMP", "BossUI.BMP"})
+    EXPECT_EQ(size(n), std::pair(800, 98)) << n;  // the bottom 0.164 of the view
+  EXPECT_EQ(size("colon.bmp"), std::pair(64, 48));
+  EXPECT_EQ(size("7.bmp"), std::pair(64, 48));
+  // Menu items keep their on-screen shape on a 4:3 view: 0.2265625 x 0.041015625 for the
+  // first item.
+  const auto item = size("Title_StartGame.bmp");
+  EXPECT_NEAR(double(item.first) / item.second, 0.2265625 / 0.041015625 * 4 / 3, 0.1);
+}
+
+TEST(Images, OverlaysStandOnPureBlackAndDigitsKeepToTheirAdvance) {
+  for (const char* n :
+       {"Title_StartGame.bmp", "Title_Quit.bmp", "colon.bmp", "0.bmp", "SwordGlow.BMP"}) {
+    const Image im = Decode(std::string("data/images/") + n);
+    for (const auto& [x, y] : {std::pair(0, 0), std::pair(im.width - 1, im.height - 1)}) {
+      const uint8_t* p = im.At(x, y);
+      EXPECT_EQ(p[0] + p[1] + p[2], 0) << n;
+    }
+  }
+  // "1" is narrow (advance 0.023438 of the width, 0.375 of its cell), "0" wide (0.8125).
+  auto rightmost = [](const Image& im) {
+    int right = -1;
+    for (int y = 0; y < im.height; ++y)
+      for (int x = 0; x < im.width; ++x)
+        if (im.At(x, y)[0] > 40) right = std::max(right, x);
+    return right;
+  };
+  EXPECT_LE(rightmost(Decode("data/images/1.bmp")), int(64 * 0.375));
+  EXPECT_GT(rightmost(Decode("data/images/0.bmp")), int(64 * 0.6));
+  EXPECT_LE(rightmost(Decode("data/images/0.bmp")), int(64 * 0.8125));
+}
+
+TEST(Images, CursorIsInvisible) {
+  const Image cursor = Decode("data/images/pixel.ico");
+  EXPECT_EQ(cursor.width, 32);
+  for (size_t i = 3; i < cursor.rgba.size(); i += 4) ASSERT_EQ(cursor.rgba[i], 0);
+}
+
+TEST(ImageFiles, RoundTripThroughEveryEncoding) {
+  Image im(5, 3);
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 5; ++x) {
+      uint8_t* p = im.At(x, y);
+      p[0] = uint8_t(40 * x), p[1] = uint8_t(80 * y), p[2] = 200, p[3] = 255;
+    }
+  for (const Image& back : {DecodeBmp(EncodeBmp(im)), DecodeTga(EncodeTga(im, false)),
+                            DecodePng(EncodePng(im)), DecodeIco(EncodeIco(im))}) {
+    ASSERT_EQ(back.width, 5);
+    ASSERT_EQ(back.height, 3);
+    EXPECT_EQ(back.rgba, im.rgba);
+  }
+  const Image jpeg = DecodeJpeg(EncodeJpeg(im, 95));
+  ASSERT_EQ(jpeg.width, 5);
+  EXPECT_NEAR(jpeg.At(4, 2)[0], 160, 12);
+  EXPECT_EQ(DecodeBmp("BM and nothing else").width, 0);
+  EXPECT_EQ(DecodePng("not a png").width, 0);
+  EXPECT_EQ(DecodeJpeg("not a jpeg").width, 0);
+}
+
+}  // namespace
+}  // namespace kt::content

@@ -1,0 +1,70 @@
+// The synthesised figure against the game's own skeleton reader and forward kinematics.
+#include "rig.h"
+
+#include <gtest/gtest.h>
+
+#include "motion/skeleton.h"
+#include "motion_synth.h"
+#include "test_support.h"
+
+namespace kt::content {
+namespace {
+
+Posture ToPosture(const Pose& pose) {
+  Posture p;
+  p.root_position = {float(pose.root.x * kMotionScale), float(pose.root.y * kMotionScale),
+                     float(pose.root.z * kMotionScale)};
+  for (int b = 0; b < content::kBoneCount; ++b)
+    p.rotations[b] = CQuaternion::FromEuler(float(pose.angles[b].x), float(pose.angles[b].y),
+                                            float(pose.angles[b].z));
+  return p;
+}
+
+TEST(Rig, SkeletonFileLoadsWithTheGamesReader) {
+  test::ScratchDir dir;
+  test::WriteFile("MartialArts.asf", AsfText());
+  Skeleton skeleton("MartialArts.asf", kMotionScale);
+  ASSERT_TRUE(skeleton.loaded());
+  int dofs = 6;
+  for (int b = 1; b < content::kBoneCount; ++b) {
+    dofs += DofCount(b);
+    EXPECT_NEAR(skeleton.bone(b).length, Bones()[b].length * kMotionScale, 1e-4) << b;
+  }
+  EXPECT_EQ(skeleton.dof_count(), dofs);
+  EXPECT_EQ(skeleton.bone(content::kLHipJoint).dof_count, 0);
+  EXPECT_EQ(skeleton.bone(content::kRHipJoint).dof_count, 0);
+  EXPECT_EQ(DofCount(content::kLFemur), 3);
+}
+
+TEST(Rig, StandsAboutThirtyUnitsTall) {
+  // Rest pose, feet flat: from the balls of the feet to the top of the head.
+  Pose pose;
+  const Frames f = ForwardKinematics(pose);
+  const double height = f.end[content::kHead].y - f.end[content::kLFoot].y;
+  EXPECT_GT(height, 27.0);
+  EXPECT_LT(height, 31.0);
+  EXPECT_NEAR(f.end[content::kLFoot].y, f.end[content::kRFoot].y, 1e-9);
+}
+
+TEST(Rig, ForwardKinematicsAgreesWithTheGames) {
+  test::ScratchDir dir;
+  test::WriteFile("MartialArts.asf", AsfText());
+  Skeleton skeleton("MartialArts.asf", kMotionScale);
+  ASSERT_TRUE(skeleton.loaded());
+  const std::vector<Pose> poses[] = {MakeIdle(), MakeWalk(), MakeAttack()};
+  for (const auto& clip : poses)
+    for (size_t frame : {size_t(0), size_t(333), size_t(460), size_t(1000)}) {
+      const Pose& pose = clip[frame];
+      skeleton.SetPosture(ToPosture(pose));
+      const Frames mine = ForwardKinematics(pose);
+      for (int b = 0; b < content::kBoneCount; ++b) {
+        const CVector theirs = skeleton.BoneEndPosition(b);
+        EXPECT_NEAR(theirs.x, mine.end[b].x * kMotionScale, 0.02) << "bone " << b;
+        EXPECT_NEAR(theirs.y, mine.end[b].y * kMotionScale, 0.02) << "bone " << b;
+        EXPECT_NEAR(theirs.z, mine.end[b].z * kMotionScale, 0.02) << "bone " << b;
+      }
+    }
+}
+
+}  // namespace
+}  // namespace kt::content
