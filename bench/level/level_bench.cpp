@@ -58,12 +58,20 @@ std::vector<std::pair<CVector, CVector>> Moves(const BspLevel& level) {
   return moves;
 }
 
+// The map loaded without GL, solid textures collidable.
+struct CollisionMap {
+  CollisionMap() {
+    level.Load(MapPath());
+    level.MarkSolidTexturesCollidable();
+  }
+  HeadlessLevelTextures textures;
+  BspLevel level{&textures};
+};
+
 void BM_Trace(benchmark::State& state) {
   if (!HaveMap(state)) return;
-  HeadlessLevelTextures textures;
-  BspLevel level(&textures);
-  level.Load(MapPath());
-  level.MarkSolidTexturesCollidable();
+  CollisionMap map;
+  BspLevel& level = map.level;
   const auto moves = Moves(level);
   const float radius = float(state.range(0));
   size_t i = 0;
@@ -77,10 +85,8 @@ BENCHMARK(BM_Trace)->Arg(0)->Arg(16)->Arg(40);
 
 void BM_Penetration(benchmark::State& state) {
   if (!HaveMap(state)) return;
-  HeadlessLevelTextures textures;
-  BspLevel level(&textures);
-  level.Load(MapPath());
-  level.MarkSolidTexturesCollidable();
+  CollisionMap map;
+  BspLevel& level = map.level;
   const auto moves = Moves(level);
   size_t i = 0;
   for (auto _ : state) {

@@ -9,10 +9,16 @@
 
 namespace kt {
 
-void BspLevel::CollectSphereLeaves(const CVector& centre, float radius) {
-  touched_leaves_.clear();
-  if (nodes_.empty()) {
-    if (!leaves_.empty()) touched_leaves_.push_back(0);
+namespace {
+
+// Walks the tree from node 0, appending the leaves reached. side(node) answers 1 when the
+// shape lies wholly in front of the node's plane, -1 when wholly behind it, 0 when across.
+template <typename Side>
+void WalkTree(const std::vector<BspNode>& nodes, size_t leaf_count, std::vector<int>& leaves,
+              Side side) {
+  leaves.clear();
+  if (nodes.empty()) {
+    if (leaf_count) leaves.push_back(0);
     return;
   }
   std::vector<int> pending{0};
@@ -20,49 +26,33 @@ void BspLevel::CollectSphereLeaves(const CVector& centre, float radius) {
     int index = pending.back();
     pending.pop_back();
     while (index >= 0) {
-      const BspNode& node = nodes_[index];
-      const float d = Dot(PlaneNormal(node.plane), centre) - planes_[node.plane].dist;
-      if (d >= radius) {
-        index = node.children[0];
-      } else if (d <= -radius) {
-        index = node.children[1];
-      } else {
-        pending.push_back(node.children[1]);
-        index = node.children[0];
-      }
+      const BspNode& node = nodes[index];
+      const int s = side(node);
+      if (s == 0) pending.push_back(node.children[1]);
+      index = s < 0 ? node.children[1] : node.children[0];
     }
-    touched_leaves_.push_back(-(index + 1));
+    leaves.push_back(-(index + 1));
   }
 }
 
+}  // namespace
+
+void BspLevel::CollectSphereLeaves(const CVector& centre, float radius) {
+  WalkTree(nodes_, leaves_.size(), touched_leaves_, [&](const BspNode& node) {
+    const float d = Dot(PlaneNormal(node.plane), centre) - planes_[node.plane].dist;
+    return d >= radius ? 1 : d <= -radius ? -1 : 0;
+  });
+}
+
 void BspLevel::CollectSweptLeaves(const CVector& start, const CVector& move, float radius) {
-  touched_leaves_.clear();
-  if (nodes_.empty()) {
-    if (!leaves_.empty()) touched_leaves_.push_back(0);
-    return;
-  }
-  std::vector<int> pending{0};
-  while (!pending.empty()) {
-    int index = pending.back();
-    pending.pop_back();
-    while (index >= 0) {
-      const BspNode& node = nodes_[index];
-      const CVector n = PlaneNormal(node.plane);
-      const float d0 = Dot(n, start) - planes_[node.plane].dist;
-      const float dm = Dot(n, move);
-      const bool front = dm <= 0 ? d0 + dm >= radius : d0 >= radius;
-      const bool back = dm <= 0 ? d0 <= -radius : d0 + dm <= -radius;
-      if (front) {
-        index = node.children[0];
-      } else if (back) {
-        index = node.children[1];
-      } else {
-        pending.push_back(node.children[1]);
-        index = node.children[0];
-      }
-    }
-    touched_leaves_.push_back(-(index + 1));
-  }
+  WalkTree(nodes_, leaves_.size(), touched_leaves_, [&](const BspNode& node) {
+    const CVector n = PlaneNormal(node.plane);
+    const float d0 = Dot(n, start) - planes_[node.plane].dist;
+    const float dm = Dot(n, move);
+    const bool front = dm <= 0 ? d0 + dm >= radius : d0 >= radius;
+    const bool back = dm <= 0 ? d0 <= -radius : d0 + dm <= -radius;
+    return front ? 1 : back ? -1 : 0;
+  });
 }
 
 float BspLevel::Trace(const CVector& start, const CVector& move, float radius) {

@@ -607,37 +607,38 @@ float PatternShade(const std::string& pattern, int x, int y, int n, int seed) {
   return 0.85f + 0.15f * std::sin((x + y) * 6.2831853f * 4 / n) * std::sin(y * 6.2831853f * 2 / n);
 }
 
-Rgb MakeTexture(const LevelTextureDesc& t, int seed) {
+// A 64 x 64 image whose texel colours (0..1) come from colour(x, y, rgb).
+template <typename Colour>
+Rgb Paint(Colour colour) {
   Rgb image;
   image.size = 64;
   image.pixels.resize(64 * 64 * 3);
   for (int y = 0; y < 64; ++y)
     for (int x = 0; x < 64; ++x) {
-      const float s = PatternShade(t.pattern, x, y, 64, seed);
+      float rgb[3];
+      colour(x, y, rgb);
       for (int c = 0; c < 3; ++c)
-        image.pixels[(y * 64 + x) * 3 + c] =
-            uint8_t(std::clamp(t.color[c] * s * 255.0f, 0.0f, 255.0f));
+        image.pixels[(y * 64 + x) * 3 + c] = uint8_t(std::clamp(rgb[c] * 255.0f, 0.0f, 255.0f));
     }
   return image;
+}
+
+Rgb MakeTexture(const LevelTextureDesc& t, int seed) {
+  return Paint([&](int x, int y, float rgb[3]) {
+    const float s = PatternShade(t.pattern, x, y, 64, seed);
+    for (int c = 0; c < 3; ++c) rgb[c] = t.color[c] * s;
+  });
 }
 
 // Sky images: sides shade from the horizon (bottom) to the zenith (top); "up" is the zenith,
 // "dn" a darkened horizon.
 Rgb MakeSky(const LevelDescription& d, int slot) {
-  Rgb image;
-  image.size = 64;
-  image.pixels.resize(64 * 64 * 3);
-  for (int y = 0; y < 64; ++y)
-    for (int x = 0; x < 64; ++x) {
-      float k = std::clamp((y / 63.0f - 0.5f) * 2.0f, 0.0f, 1.0f);
-      if (slot == 3) k = 1.0f;
-      const float dark = slot == 2 ? 0.6f : 1.0f;
-      for (int c = 0; c < 3; ++c) {
-        const float v = (d.sky_horizon[c] + (d.sky_zenith[c] - d.sky_horizon[c]) * k) * dark;
-        image.pixels[(y * 64 + x) * 3 + c] = uint8_t(std::clamp(v * 255.0f, 0.0f, 255.0f));
-      }
-    }
-  return image;
+  return Paint([&](int, int y, float rgb[3]) {
+    const float k = slot == 3 ? 1.0f : std::clamp((y / 63.0f - 0.5f) * 2.0f, 0.0f, 1.0f);
+    const float dark = slot == 2 ? 0.6f : 1.0f;
+    for (int c = 0; c < 3; ++c)
+      rgb[c] = (d.sky_horizon[c] + (d.sky_zenith[c] - d.sky_horizon[c]) * k) * dark;
+  });
 }
 
 bool WriteJPEG(const std::string& path, const Rgb& image) {
