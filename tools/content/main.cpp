@@ -3,16 +3,21 @@
 //   kinetrope-content generate [--out DIR]   the whole data tree into DIR (default: here):
 //                                            DIR/MartialArts.asf and DIR/data/...
 //   kinetrope-content report                 frame counts and foot sliding of the clips
+//   kinetrope-content preview [--clip FILE] [--frame N] [--out FILE.png]
+//                                            the castle with a posed fighter at the start,
+//                                            drawn offscreen (run in a generated folder)
 //
 // Exit code 0 on success, 1 when a file could not be written, 2 on bad usage.
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "console/log.h"
 #include "content_generator.h"
 #include "motion_synth.h"
+#include "preview.h"
 
 namespace {
 
@@ -21,7 +26,8 @@ using namespace kt::content;
 int Usage() {
   std::fprintf(stderr,
                "usage: kinetrope-content generate [--out DIR]\n"
-               "       kinetrope-content report\n");
+               "       kinetrope-content report\n"
+               "       kinetrope-content preview [--clip FILE] [--frame N] [--out FILE.png]\n");
   return 2;
 }
 
@@ -65,10 +71,29 @@ int Report() {
   return 0;
 }
 
+int Preview(int argc, char** argv) {
+  PreviewOptions options;
+  for (int i = 0; i + 1 < argc; i += 2) {
+    if (!std::strcmp(argv[i], "--clip"))
+      options.clip = argv[i + 1];
+    else if (!std::strcmp(argv[i], "--frame"))
+      options.frame = std::atoi(argv[i + 1]);
+    else if (!std::strcmp(argv[i], "--out"))
+      options.out = argv[i + 1];
+    else
+      return Usage();
+  }
+  if (argc % 2) return Usage();
+  if (!RenderPreview(options)) return 1;
+  std::printf("kinetrope-content: wrote %s\n", options.out.c_str());
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc >= 2 && !std::strcmp(argv[1], "generate")) return Generate(argc - 2, argv + 2);
   if (argc == 2 && !std::strcmp(argv[1], "report")) return Report();
+  if (argc >= 2 && !std::strcmp(argv[1], "preview")) return Preview(argc - 2, argv + 2);
   return Usage();
 }
