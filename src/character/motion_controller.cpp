@@ -74,8 +74,6 @@ MotionController::MotionController(MotionData* motion, int graph_type, float eva
     graph_ = CreateGraph(graph_type, *this, options);
     PlaceFrame(0);
   }
-  // The first update measures from here.
-  timer_.Reset();
 }
 
 MotionController::~MotionController() {
@@ -110,6 +108,12 @@ void MotionController::Stop() {
 
 void MotionController::Update() {
   if (!motion_) return;
+  // Time starts with the first update, however long ago the controller was made: a clip
+  // picked up later must not skip ahead or complete its fades at once.
+  if (!started_) {
+    started_ = true;
+    timer_.Reset();
+  }
   if (!playing_) {
     timer_.Reset();
     elapsed_ = 0.0f;

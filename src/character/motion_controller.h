@@ -31,6 +31,7 @@ class MotionController : public GraphPlayer {
   void Play();
   void Stop();
   // One step per frame: advance from elapsed time, run the graph, show the (blended) frame.
+  // The first update starts the clock and advances nothing.
   void Update();
   bool BeginTransition(int target) override;
 
@@ -115,6 +116,7 @@ class MotionController : public GraphPlayer {
   int transition_source_ = 0;
   MotionData* motion_ = nullptr;
   std::vector<CVector> marker_cache_;
+  bool started_ = false;  // updated at least once
 };
 
 // The rotation about the vertical axis that q contains: its matrix with the middle row and

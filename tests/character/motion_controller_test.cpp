@@ -30,7 +30,11 @@ class MotionControllerTest : public ::testing::Test {
 
 TEST_F(MotionControllerTest, OneSecondAt120FramesPerSecondAdvances120Frames) {
   MotionController c(&walk_);
+  c.Update();                           // starts its clock
   EXPECT_EQ(c.TransitionLength(), 18);  // ceil(120 * 0.15f) in single precision
+  clock_.Advance(5.0);                  // time before the first update never counts
+  c.Update();
+  EXPECT_EQ(c.CurrentFrame(), 0);
   int total = 0;
   for (int step = 0; step < 250; ++step) {  // 4 ms updates: the fractions must carry
     clock_.Advance(0.004);
@@ -48,6 +52,7 @@ TEST_F(MotionControllerTest, OneSecondAt120FramesPerSecondAdvances120Frames) {
 
 TEST_F(MotionControllerTest, LoopsOrHoldsTheLastFrameAndStepsWhenStopped) {
   MotionController c(&walk_);
+  c.Update();  // starts its clock
   c.SetSpeed(2.0f);
   clock_.Advance(190.0 / 240.0);
   c.Update();
@@ -82,6 +87,7 @@ TEST_F(MotionControllerTest, LoopsOrHoldsTheLastFrameAndStepsWhenStopped) {
 
 TEST_F(MotionControllerTest, JumpKeepsHeadingAndGroundPositionAndBlendsWithoutPop) {
   MotionController c(&walk_);
+  c.Update();  // starts its clock
   clock_.Advance(50.0 / 120.0);
   c.Update();
   ASSERT_EQ(c.CurrentFrame(), 50);
@@ -121,6 +127,7 @@ TEST_F(MotionControllerTest, JumpKeepsHeadingAndGroundPositionAndBlendsWithoutPo
 
 TEST_F(MotionControllerTest, BlendClampsItsSourceAndUsesNegativeKAfterAWrap) {
   MotionController c(&walk_);
+  c.Update();  // starts its clock
   clock_.Advance(190.0 / 120.0);
   c.Update();
   ASSERT_TRUE(c.BeginTransition(195));  // source 190 + k runs past the end: clamped
@@ -132,6 +139,24 @@ TEST_F(MotionControllerTest, BlendClampsItsSourceAndUsesNegativeKAfterAWrap) {
   c.StepForward(0);
   c.Play();
   EXPECT_FALSE(c.InTransition());  // Stop ends any jump
+}
+
+TEST_F(MotionControllerTest, JumpPastTheEndOfANonLoopingClipKeepsBlending) {
+  MotionController c(&walk_);
+  c.Update();  // starts its clock
+  c.SetLooping(false);
+  clock_.Advance(170.0 / 120.0);
+  c.Update();
+  ASSERT_TRUE(c.BeginTransition(190));
+  clock_.Advance(30.0 / 120.0);
+  c.Update();
+  EXPECT_EQ(c.CurrentFrame(), 199);  // below 190 + 18: the blend never completes
+  EXPECT_TRUE(c.InTransition());
+  EXPECT_FALSE(c.BeginTransition(20));
+  const Posture held = c.ShownPosture();
+  clock_.Advance(1.0);
+  c.Update();
+  ExpectSamePosture(c.ShownPosture(), held, 1e-6f);  // constant weight, same frames
 }
 
 TEST_F(MotionControllerTest, AlignHeadingTurnsOnlyTheFirstController) {

@@ -60,6 +60,8 @@ TEST_F(SkeletonControllerTest, RootCrossFadeFollowsTheEaseCurve) {
   s.Update();
   s.SetRootMotion(&b);
   ASSERT_TRUE(s.root_transition());
+  s.Update();  // b's first update starts its clock: no progress yet
+  EXPECT_EQ(s.root_fade(), 0.0f);
   clock_.Advance(0.1);  // half of the 0.2 s cross-fade
   s.Update();
   EXPECT_NEAR(s.root_fade(), 0.5f, 1e-4f);
@@ -93,6 +95,7 @@ TEST_F(SkeletonControllerTest, OverlayFadesInAndOutWithTheBodyWeights) {
   s.SetRootMotion(&root);
   s.SetBlendMotion(&overlay);
   EXPECT_TRUE(s.fading_in());
+  s.Update();
   clock_.Advance(0.165);  // half of 0.33 s
   s.Update();
   // Euler mix: a := ((1 - w) Wr a + Wb E) / ((1 - w) Wr + Wb), root weights type 0 (1),
@@ -125,6 +128,7 @@ TEST_F(SkeletonControllerTest, QuaternionMixAndOverlayCrossFade) {
   MotionController root(&zero_), first(&whole), second(&whole);
   s.SetRootMotion(&root);
   s.SetBlendMotion(&first);
+  s.Update();
   clock_.Advance(0.165);
   s.Update();
   EXPECT_NEAR(FemurX(), 40.0f * Ease(0.5f), 0.05f);  // slerp by w Wb = w
@@ -133,6 +137,7 @@ TEST_F(SkeletonControllerTest, QuaternionMixAndOverlayCrossFade) {
   s.SetBlendMotion(&second);  // cross-fade: the weight carries on at 1
   EXPECT_EQ(s.incoming_overlay(), &second);
   EXPECT_FALSE(s.fading_in());
+  s.Update();
   clock_.Advance(0.2);
   s.Update();
   EXPECT_NEAR(FemurX(), 40.0f, 1e-2f);
@@ -146,6 +151,27 @@ TEST_F(SkeletonControllerTest, QuaternionMixAndOverlayCrossFade) {
   quat_blend = 0;
 }
 
+TEST_F(SkeletonControllerTest, CompletedFadeOutAlsoDropsTheIncomingOverlay) {
+  SkeletonController s(&skeleton_);
+  MotionController root(&zero_), first(&arms_), second(&arms_);
+  s.SetRootMotion(&root);
+  s.SetBlendMotion(&first);
+  clock_.Advance(0.4);
+  s.Update();
+  s.SetBlendMotion(&second);
+  s.FadeOutBlend();
+  s.Update();
+  clock_.Advance(0.2);
+  s.Update();
+  EXPECT_EQ(s.BlendMotion(), &first);  // the cross-fade is not done yet
+  clock_.Advance(0.2);
+  s.Update();
+  EXPECT_EQ(s.BlendMotion(), nullptr);
+  EXPECT_EQ(s.incoming_overlay(), nullptr);
+  EXPECT_FALSE(second.playing());
+  EXPECT_NEAR(skeleton_.bone(kLHumerus).angle_x, 0.0f, 1e-3f);
+}
+
 TEST_F(SkeletonControllerTest, EulerMixKeepsRootAnglesWhereBothWeightsVanish) {
   // Root weights type 2 and overlay weights type 2 give lfemur 0 + 0 at full overlay weight.
   MotionData root_motion("rootarms", Still(10.0f), 120, 2);
@@ -153,6 +179,7 @@ TEST_F(SkeletonControllerTest, EulerMixKeepsRootAnglesWhereBothWeightsVanish) {
   MotionController root(&root_motion), overlay(&arms_);
   s.SetRootMotion(&root);
   s.SetBlendMotion(&overlay);
+  s.Update();
   clock_.Advance(0.5);
   s.Update();
   clock_.Advance(0.01);
