@@ -35,6 +35,8 @@ struct GraphNode {
 };
 
 struct GraphBuildOptions {
+  // The fast scan builds the same graphs as the reference (kReference), much sooner; without
+  // it built in, kFast runs the reference.
   RowScanKind row_scan = RowScanKind::kFast;
   // Whether a freshly built graph is written to its cache file.
   bool write_cache = true;

@@ -84,6 +84,21 @@ TEST_F(CmuGraphs, WalkGraphIsBuiltWrittenAndReadBackIdentical) {
   EXPECT_EQ(test::ReadFile("again.gra"), written);
 }
 
+TEST_F(CmuGraphs, FastAndReferenceScansBuildTheSameWalkGraph) {
+  KT_REQUIRE_REALDATA();
+  auto walk = Clip("02", "01");
+  MotionController c(walk.get(), 0, kWalkThreshold, 2);
+  GraphBuildOptions reference, fast;
+  reference.row_scan = RowScanKind::kReference;
+  reference.write_cache = fast.write_cache = false;
+  fast.row_scan = RowScanKind::kFast;
+  auto a = CreateGraph(1, c, reference);
+  auto b = CreateGraph(1, c, fast);
+  ASSERT_TRUE(a && b);
+  EXPECT_GT(a->EdgeCount(), 50);
+  ExpectSameGraph(*a, *b);
+}
+
 TEST_F(CmuGraphs, CutoffGraphJumpsAtTheCutoffWithoutAPop) {
   KT_REQUIRE_REALDATA();
   auto walk = Clip("02", "01");

@@ -9,9 +9,10 @@
 
 namespace kt::test {
 
-// Construction settings that leave no cache file behind.
+// Construction settings of the reference scan that leave no cache file behind.
 inline GraphBuildOptions NoCache() {
   GraphBuildOptions options;
+  options.row_scan = RowScanKind::kReference;
   options.write_cache = false;
   return options;
 }

@@ -110,7 +110,7 @@ TEST_F(GraphConstruction, NamesAreUniqueAndShareOneCacheFile) {
   EXPECT_FALSE(CreateGraph(0, player) || CreateGraph(3, player) || CreateGraph(9, player));
 }
 
-TEST_F(GraphConstruction, FastKindBuildsTheSameGraph) {
+TEST_F(GraphConstruction, FastKindBuildsTheSameGraphAsTheReference) {
   std::vector<int> codes = test::UniqueCodes(120);
   test::PlantTwin(codes, 10, 30, 4);
   test::PlantTwin(codes, 60, 100, 4);
