@@ -71,6 +71,10 @@ bool ParseTexture(const std::vector<std::string>& w, LevelDescription& d, std::s
       return false;
     }
   }
+  if (d.textures.size() >= size_t(kMaxBspTextures)) {
+    why = "more than 512 textures";
+    return false;
+  }
   for (const LevelTextureDesc& other : d.textures)
     if (other.name == t.name) {
       why = "texture \"" + t.name + "\" declared twice";
@@ -204,6 +208,9 @@ class Builder {
     WriteTextures();
     WriteBrushes();
     CollectFaces();
+    // Coarser lightmaps rather than more pages than the level holds.
+    texel_ = d_.lightmap_scale;
+    while (PagesNeeded() > kMaxBspLightmaps) texel_ *= 2;
     WriteFaces();
     WriteTree();
     WriteEntities();
@@ -278,17 +285,35 @@ class Builder {
     if (f.sign < 0) std::swap(u, v);
   }
 
+  // Lightmap texels of a face along its two in-plane axes.
+  void TileSize(const FaceRect& f, int u, int v, int& w, int& h) const {
+    w = std::clamp(int(std::ceil((f.rect.max[u] - f.rect.min[u]) / texel_)) + 1, 2, 128);
+    h = std::clamp(int(std::ceil((f.rect.max[v] - f.rect.min[v]) / texel_)) + 1, 2, 128);
+  }
+
+  // Pages the faces' lightmaps take at the current texel size (a dry run of the packing).
+  int PagesNeeded() {
+    for (const FaceRect& f : rects_) {
+      int u, v, w, h, page, x, y;
+      FaceAxes(f, u, v);
+      TileSize(f, u, v, w, h);
+      Allocate(w, h, page, x, y, false);
+    }
+    const int pages = pages_;
+    pages_ = shelf_x_ = shelf_y_ = shelf_h_ = 0;
+    return pages;
+  }
+
   void WriteFaces() {
     for (const FaceRect& f : rects_) {
-      int u, v;
+      int u, v, w, h;
       FaceAxes(f, u, v);
+      TileSize(f, u, v, w, h);
       const float scale = d_.textures[f.texture].scale;
       const float extent_u = f.rect.max[u] - f.rect.min[u];
       const float extent_v = f.rect.max[v] - f.rect.min[v];
-      const int w = std::clamp(int(std::ceil(extent_u / d_.lightmap_scale)) + 1, 2, 128);
-      const int h = std::clamp(int(std::ceil(extent_v / d_.lightmap_scale)) + 1, 2, 128);
       int page, x, y;
-      Allocate(w, h, page, x, y);
+      Allocate(w, h, page, x, y, true);
 
       BspFace face{};
       face.texture = f.texture;
@@ -329,7 +354,7 @@ class Builder {
   }
 
   // Shelf packing into 128 x 128 pages.
-  void Allocate(int w, int h, int& page, int& x, int& y) {
+  void Allocate(int w, int h, int& page, int& x, int& y, bool store) {
     if (pages_ == 0 || shelf_x_ + w > kLightmapSide) {
       shelf_x_ = 0;
       shelf_y_ += shelf_h_;
@@ -337,7 +362,7 @@ class Builder {
     }
     if (pages_ == 0 || shelf_y_ + h > kLightmapSide) {
       ++pages_;
-      out_.lightmaps.resize(size_t(pages_) * kLightmapBytes, 0);
+      if (store) out_.lightmaps.resize(size_t(pages_) * kLightmapBytes, 0);
       shelf_x_ = shelf_y_ = shelf_h_ = 0;
     }
     page = pages_ - 1;
@@ -371,7 +396,7 @@ class Builder {
   }
 
   void LightFace(const FaceRect& f, int u, int v, int w, int h, int page, int x, int y) {
-    const float offset = std::min(0.01f, d_.lightmap_scale * 0.1f);
+    const float offset = std::min(0.01f, texel_ * 0.1f);
     uint8_t* lightmap = out_.lightmaps.data() + size_t(page) * kLightmapBytes;
     for (int j = 0; j < h; ++j) {
       for (int i = 0; i < w; ++i) {
@@ -554,6 +579,7 @@ class Builder {
   std::map<std::tuple<int, int, float>, int> plane_index_;
   Box world_{};
   int clusters_ = 0;
+  float texel_ = 1.0f;  // world units per lightmap texel
   int pages_ = 0;
   int shelf_x_ = 0, shelf_y_ = 0, shelf_h_ = 0;
 };

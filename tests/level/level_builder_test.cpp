@@ -92,6 +92,21 @@ TEST(LevelBuilder, WritesAValidMapWithImagesBesideIt) {
   EXPECT_EQ(texel(6), 3);   // 1.5 units out: behind the pillar
 }
 
+TEST(LevelBuilder, KeepsLightmapsWithinWhatTheLevelHolds) {
+  // 600 faces that would each fill a page at this texel size.
+  std::string text = "lightmap_scale 0.001\ntexture t flat 1 1 1\n";
+  for (int i = 0; i < 100; ++i)
+    text +=
+        "brush " + std::to_string(i * 20) + " 0 0 " + std::to_string(i * 20 + 10) + " 10 10 t\n";
+  const BspData data = test::BuildData(text);
+  EXPECT_EQ(data.faces.size(), 600u);
+  EXPECT_LE(data.lightmap_count(), kMaxBspLightmaps);
+  EXPECT_GT(data.lightmap_count(), 16);  // coarsened by doubling, not flattened
+  BspData read;
+  std::string error;
+  EXPECT_TRUE(ParseBsp(WriteBsp(data), read, error)) << error;
+}
+
 TEST(LevelBuilder, EmptyDescriptionStillLoads) {
   test::ScratchDir dir("builder-empty");
   test::RecordingTextures textures;
