@@ -112,6 +112,7 @@ TEST_F(LevelDrawing, DrawsOffscreenWithSkyBoxAndLightmaps) {
   auto context = OffscreenContext::Create(160, 120);
   if (!context) GTEST_SKIP() << "no offscreen OpenGL context";
   LoadGLExtensions();
+  test::ManualClockScope clock;
   LevelDescription d;
   std::string error;
   ASSERT_TRUE(ParseLevelDescription(kPillarRoom + "skybox box 0 0 1 0 0 1\n", d, error));
@@ -120,9 +121,15 @@ TEST_F(LevelDrawing, DrawsOffscreenWithSkyBoxAndLightmaps) {
   ASSERT_TRUE(level.LoadSkyBox("box_%s.jpg"));
   ASSERT_TRUE(level.Load("level.bsp"));
   EXPECT_EQ(level.texture_name(2), -1);
+  // A scrolling shader without speeds on the floor is reported while drawing.
+  LevelShader still;
+  still.flags = kShaderScroll;
+  level.AssignShader(level.AddShader(still), 0);
   const CVector eye(4, 1, 4);
   SetUpLevelView(level, eye, 135.0f, 160, 120);
+  test::LogCapture log;
   DrawLevelFrame(level, eye);
+  EXPECT_TRUE(log.Contains("time=0.000000, tex_scroll=0.000000,0.000000"));
   Image image = context->ReadPixels();
   ASSERT_EQ(image.width, 160);
   // The pillar (brick red) fills the centre; the sky roof is hidden so the blue sky box shows
