@@ -2,6 +2,7 @@
 // jumps, the periodic due frame, the random chance and the path planner's refusals.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "console/cvar.h"
@@ -66,6 +67,51 @@ TEST_F(GraphPlayback, RefusedJumpAtACutoffPlaysOnInsteadOfFreezing) {
   player.frame = 6;
   graph->GraphUpdate();
   EXPECT_EQ(player.frame, 6);  // playing on
+}
+
+// ".gra" text for n nodes: the given cutoffs, edges (source, target) of weight 0.9, and the
+// enabled frames.
+std::string GraText(int n, const std::vector<int>& cutoffs,
+                    const std::vector<std::pair<int, int>>& edges,
+                    const std::vector<int>& enabled) {
+  std::string text = std::to_string(n) + "\n";
+  for (int c : cutoffs) text += std::to_string(c) + " ";
+  text += "\n";
+  for (int i = 0; i < n; ++i) {
+    std::string line;
+    int count = 0;
+    for (auto [from, to] : edges)
+      if (from == i) line += std::to_string(to) + " 0.9 ", ++count;
+    const bool on = std::find(enabled.begin(), enabled.end(), i) != enabled.end();
+    text += std::to_string(i) + " " + std::to_string(count) + (on ? " 1\n" : " 0\n") + line + "\n";
+  }
+  return text;
+}
+
+TEST_F(GraphPlayback, ComponentFlagOfTheSourceCountsOnlyWithDoScc) {
+  // Cutoff 50 lies outside the component; its edge leads to 10, whose blend window (10..14)
+  // lies inside. Frame 20's edge leads to 30, whose window end 34 lies outside.
+  test::WriteFile("flags_graph.gra", GraText(60, {20, 50}, {{50, 10}, {20, 30}}, {10, 14, 20, 30}));
+  MotionData motion("flags", test::CodedFrames(test::UniqueCodes(60)));
+  test::FakeGraphPlayer player(&motion, 4, 0, test::kCodedThreshold);
+  auto graph = CreateGraph(1, player);
+  ASSERT_TRUE(graph);
+  CVar<int> do_scc("graph.do_scc", 1);
+  player.frame = 20;
+  graph->GraphUpdate();  // 34 is not enabled: cancelled, plays on to the next cutoff
+  EXPECT_TRUE(player.jumps.empty());
+  EXPECT_EQ(graph->next_cutoff(), 50);
+  player.frame = 50;
+  graph->GraphUpdate();  // 50 is not enabled
+  EXPECT_TRUE(player.jumps.empty());
+
+  do_scc = 0;
+  auto again = CreateGraph(1, player);
+  player.frame = 50;
+  again->GraphUpdate();
+  do_scc = 1;
+  ASSERT_EQ(player.jumps.size(), 1u);
+  EXPECT_EQ(player.jumps[0], std::make_pair(50, 10));
 }
 
 TEST_F(GraphPlayback, PeriodicDueFrameAndRandomChance) {
