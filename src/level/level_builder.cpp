@@ -340,8 +340,9 @@ class Builder {
         for (int a = 0; a < 3; ++a) vert.position[a] = f.rect.min[a];
         vert.position[u] = c[0] ? f.rect.max[u] : f.rect.min[u];
         vert.position[v] = c[1] ? f.rect.max[v] : f.rect.min[v];
-        vert.texcoord[0] = vert.position[u] / scale;
-        vert.texcoord[1] = vert.position[v] / scale;
+        // Walls take t from the height, so every wall's texture stands upright.
+        vert.texcoord[0] = vert.position[f.axis == 0 ? 1 : 0] / scale;
+        vert.texcoord[1] = vert.position[f.axis == 2 ? 1 : 2] / scale;
         vert.lmcoord[0] = (x + 0.5f + c[0] * (w - 1)) / kLightmapSide;
         vert.lmcoord[1] = (y + 0.5f + c[1] * (h - 1)) / kLightmapSide;
         vert.normal[f.axis] = float(f.sign);
