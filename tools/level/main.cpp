@@ -1,6 +1,6 @@
 // kinetrope-level: loads Quake 3 BSP maps and builds them.
 //   info MAP.bsp                                   counts (writes bspdata.txt)
-//   render MAP.bsp [--eye X,Y,Z] [--yaw DEG] [--size WxH] --out FILE.png
+//   render MAP.bsp [--eye X,Y,Z] [--yaw DEG] [--size WxH] [--sky PATTERN] --out FILE.png
 //   trace MAP.bsp X,Y,Z DX,DY,DZ RADIUS            fraction of the move (solid textures collide)
 //   build DESC.txt OUT.bsp                          the level builder
 // Coordinates are the game's (y up). Log lines go to standard error as well as "log.txt".
@@ -29,7 +29,7 @@ int Usage() {
   std::fprintf(stderr,
                "usage: kinetrope-level info MAP.bsp\n"
                "       kinetrope-level render MAP.bsp [--eye X,Y,Z] [--yaw DEG] [--size WxH] "
-               "--out FILE.png\n"
+               "[--sky PATTERN] --out FILE.png\n"
                "       kinetrope-level trace MAP.bsp X,Y,Z DX,DY,DZ RADIUS\n"
                "       kinetrope-level build DESC.txt OUT.bsp\n");
   return 2;
@@ -67,7 +67,7 @@ int Render(const std::string& path, int argc, char** argv) {
   float yaw = 0.0f;
   bool have_yaw = false;
   int width = 640, height = 480;
-  std::string out;
+  std::string out, sky;
   for (int i = 0; i < argc; ++i) {
     const bool more = i + 1 < argc;
     if (!std::strcmp(argv[i], "--eye") && more && ParseVector(argv[i + 1], eye)) {
@@ -78,6 +78,8 @@ int Render(const std::string& path, int argc, char** argv) {
     } else if (!std::strcmp(argv[i], "--size") && more &&
                std::sscanf(argv[i + 1], "%dx%d", &width, &height) == 2 && width > 0 && height > 0 &&
                width <= 8192 && height <= 8192) {
+    } else if (!std::strcmp(argv[i], "--sky") && more) {
+      sky = argv[i + 1];
     } else if (!std::strcmp(argv[i], "--out") && more) {
       out = argv[i + 1];
     } else {
@@ -90,6 +92,8 @@ int Render(const std::string& path, int argc, char** argv) {
   if (!context) return 1;
   LoadGLExtensions();
   BspLevel level;
+  if (!sky.empty() && !level.LoadSkyBox(sky))
+    std::fprintf(stderr, "no sky box from %s\n", sky.c_str());
   if (!LoadOrSay(level, path)) return 1;
   if (!have_eye) {
     float start_yaw = 0.0f;
