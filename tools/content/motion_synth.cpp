@@ -183,8 +183,8 @@ void SetUpperBody(BodyTargets& b, double heading, Vec3 hilt_local, Vec3 blade_lo
   const Mat3 h = Yaw(heading);
   b.hilt = b.root + h * hilt_local;
   b.blade = Normalize(h * blade_local);
-  b.elbow_out[0] = Normalize(h * Vec3{0.8, -1.0, -0.3});
-  b.elbow_out[1] = Normalize(h * Vec3{-0.8, -1.0, -0.3});
+  b.elbow_out[0] = Normalize(h * Vec3{0.55, -1.0, -0.25});
+  b.elbow_out[1] = Normalize(h * Vec3{-0.55, -1.0, -0.25});
   b.wrist_twist[0] = 10;
   b.wrist_twist[1] = -10;
   b.grip = 70;

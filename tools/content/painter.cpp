@@ -100,20 +100,24 @@ struct Font::Impl {
 namespace {
 
 std::string FindFontFile(const std::string& family, const std::string& style) {
-  FcInit();
+  // A private configuration, destroyed afterwards: the library's default one lives until
+  // FcFini, which other code in the process may still rely on.
+  FcConfig* config = FcInitLoadConfigAndFonts();
+  if (!config) return {};
   FcPattern* pattern = FcPatternCreate();
   FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
   FcPatternAddString(pattern, FC_STYLE, reinterpret_cast<const FcChar8*>(style.c_str()));
-  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcConfigSubstitute(config, pattern, FcMatchPattern);
   FcDefaultSubstitute(pattern);
   FcResult result;
-  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+  FcPattern* match = FcFontMatch(config, pattern, &result);
   std::string path;
   FcChar8* file = nullptr;
   if (match && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch)
     path = reinterpret_cast<const char*>(file);
   if (match) FcPatternDestroy(match);
   FcPatternDestroy(pattern);
+  FcConfigDestroy(config);
   return path;
 }
 
