@@ -75,6 +75,12 @@ TEST_F(CmuGraphs, WalkGraphIsBuiltWrittenAndReadBackIdentical) {
     }
   ASSERT_TRUE(fs::exists(g.cache_file()));
   const std::string written = test::ReadFile(g.cache_file());
+  // The per-pair line belongs to evaluations asked for one at a time, not to construction.
+  EXPECT_EQ(test::ReadFile("log.txt").find("DIST "), std::string::npos);
+  const float score = built.Evaluate(10, 200);
+  EXPECT_EQ(test::ReadFile("log.txt").find("DIST "), std::string::npos);
+  EXPECT_EQ(built.Evaluate(10, 200, true), score);
+  EXPECT_NE(test::ReadFile("log.txt").find("DIST 10 to 200: "), std::string::npos);
 
   MotionController read(walk.get(), 4, kWalkThreshold, 2);
   ASSERT_TRUE(read.graph());
