@@ -2,6 +2,8 @@
 // clips and fighters fit together.
 #include "content_generator.h"
 
+#include <SDL2/SDL.h>
+#include <SDL2/SDL_mixer.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,9 +11,13 @@
 #include <regex>
 #include <sstream>
 
+#include "image_set.h"
 #include "level/bsp_level.h"
 #include "level/level_textures.h"
+#include "motion/skeleton.h"
 #include "motion_synth.h"
+#include "render/image.h"
+#include "sound_set.h"
 #include "test_support.h"
 
 namespace kt::content {
@@ -142,6 +148,61 @@ TEST(DefaultScene, FightersStandOnTheCastleFloorClearOfItsWalls) {
   for (const CVector move :
        {CVector{3000, 0, 0}, CVector{-3000, 0, 0}, CVector{0, 0, 3000}, CVector{0, 0, -5000}})
     EXPECT_LT(level.Trace(start, move, 20.0f), 1.0f);
+}
+
+// The sound library opened as the game opens it, without a sound card.
+class AudioScope {
+ public:
+  AudioScope() {
+    SDL_setenv("SDL_AUDIODRIVER", "dummy", 1);
+    ok_ = SDL_Init(SDL_INIT_AUDIO) == 0 && (Mix_Init(MIX_INIT_MP3), true) &&
+          Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 1024) == 0;
+  }
+  ~AudioScope() {
+    Mix_CloseAudio();
+    Mix_Quit();
+    SDL_Quit();
+  }
+  bool ok() const { return ok_; }
+
+ private:
+  bool ok_ = false;
+};
+
+TEST(GeneratedTree, EveryFileTheGameNamesExistsAndDecodes) {
+  test::ScratchDir dir;
+  GenerateReport report;
+  ASSERT_TRUE(Generate(GenerateOptions{}, report)) << report.errors[0];
+  EXPECT_LT(report.bytes, size_t(40) << 20);
+  EXPECT_TRUE(Skeleton("MartialArts.asf", kMotionScale).loaded());
+  for (const std::string& name : ImageNames()) {
+    ASSERT_TRUE(fs::exists(name)) << name;
+    if (name.ends_with(".ico")) continue;
+    kt::Image image;
+    EXPECT_TRUE(ReadImageFile(name, image)) << name;
+    EXPECT_GT(image.width, 0) << name;
+  }
+  // The level's textures and sky, as the level loader looks for them.
+  for (const char* name : {"flagstone", "grass", "wall", "stone", "wood", "water", "roof", "marble",
+                           "sky_lf", "sky_rt", "sky_dn", "sky_up", "sky_ft", "sky_bk"}) {
+    kt::Image image;
+    EXPECT_TRUE(ReadImageFile(std::string("data/levels/castle_") + name + ".jpg", image)) << name;
+  }
+  AudioScope audio;
+  ASSERT_TRUE(audio.ok()) << Mix_GetError();
+  for (const std::string& name : SoundNames()) {
+    ASSERT_TRUE(fs::exists(name)) << name;
+    if (name.ends_with(".mp3")) {
+      Mix_Music* music = Mix_LoadMUS(name.c_str());
+      ASSERT_NE(music, nullptr) << name << ": " << Mix_GetError();
+      EXPECT_GE(Mix_MusicDuration(music), name.ends_with("boss.mp3") ? 90.0 : 30.0) << name;
+      Mix_FreeMusic(music);
+    } else {
+      Mix_Chunk* chunk = Mix_LoadWAV(name.c_str());
+      ASSERT_NE(chunk, nullptr) << name << ": " << Mix_GetError();
+      Mix_FreeChunk(chunk);
+    }
+  }
 }
 
 }  // namespace
