@@ -126,12 +126,18 @@ void MotionController::Update() {
   current_frame_ += n;
   frames_advanced_ = n;
   if (current_frame_ >= frame_count_) current_frame_ = looping_ ? 0 : frame_count_ - 1;
+  // A negative speed plays backwards; wrap the same way at the first frame.
+  if (current_frame_ < 0) current_frame_ = looping_ ? frame_count_ - 1 : 0;
   if (graph_) graph_->GraphUpdate();
   if (in_transition_)
     BlendJump();
   else
     PlaceFrame(current_frame_);
   timer_.Reset();
+}
+
+void MotionController::SetCurrentFrame(int frame) {
+  current_frame_ = std::clamp(frame, 0, std::max(frame_count_ - 1, 0));
 }
 
 void MotionController::Rewind() {

@@ -60,7 +60,8 @@ class MotionController : public GraphPlayer {
   int EvalType() const override { return eval_type_; }
   std::span<const CVector> MarkerCache() override;
   int CurrentFrame() const override { return current_frame_; }
-  void SetCurrentFrame(int frame) override { current_frame_ = frame; }
+  // Clamped to the clip.
+  void SetCurrentFrame(int frame) override;
   int FramesAdvanced() const override { return frames_advanced_; }
   bool InTransition() const override { return in_transition_; }
 

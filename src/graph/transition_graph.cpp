@@ -248,6 +248,7 @@ int TransitionGraph::BestEdge(int frame) const {
 
 int TransitionGraph::RandomEdge(int frame) const {
   const auto& edges = nodes_[frame].edges;
+  if (edges.empty()) return 0;
   return edges[std::rand() % int(edges.size())].target;
 }
 

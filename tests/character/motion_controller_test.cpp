@@ -65,6 +65,17 @@ TEST_F(MotionControllerTest, LoopsOrHoldsTheLastFrameAndStepsWhenStopped) {
   c.Update();
   EXPECT_EQ(c.CurrentFrame(), 199);
 
+  c.SetLooping(true);
+  c.SetSpeed(-1.0f);  // backwards past frame 0 wraps to the last frame
+  c.SetCurrentFrame(0);
+  clock_.Advance(1.0 / 120.0);
+  c.Update();
+  EXPECT_EQ(c.CurrentFrame(), 199);
+  c.SetCurrentFrame(500);
+  EXPECT_EQ(c.CurrentFrame(), 199);
+  c.SetLooping(false);
+  c.SetSpeed(2.0f);
+
   c.StepBack(5);
   EXPECT_FALSE(c.playing());
   EXPECT_EQ(c.CurrentFrame(), 194);
