@@ -11,6 +11,8 @@ namespace kt::fast {
 
 namespace {
 
+constexpr double kU = 0x1p-53;
+
 // asin(y) for y in [0, 0.5]: y + y^3 P(y^2) / Q(y^2), a rational minimax fit (Cephes).
 inline double AsinSmall(double y) {
   const double z = y * y;
@@ -74,6 +76,29 @@ void JointAngleTerms(const JointQuaternions& q, int f0, int rows, int g0, int co
 }
 
 KT_FAST_CLONES
+void RotationAgreementTerms(const JointQuaternions& q, int f0, int rows, int g0, int cols,
+                            double* p, std::size_t ldp) {
+  const std::size_t n = std::size_t(q.frame_count);
+  for (int r = 0; r < rows; ++r) {
+    double* out = p + std::size_t(r) * ldp;
+    std::fill(out, out + cols, 0.0);
+    for (int jt = 0; jt < q.joints; ++jt) {
+      const float* qa = q.source + (std::size_t(f0 + r) * q.joints + jt) * 4;
+      const double ax = qa[0], ay = qa[1], az = qa[2], aw = qa[3];
+      const double w = q.weights[jt];
+      const float* bx = q.target + std::size_t(jt) * 4 * n + g0;
+      const float* by = bx + n;
+      const float* bz = by + n;
+      const float* bw = bz + n;
+      for (int c = 0; c < cols; ++c) {
+        const float dot = float(ax * bx[c] + ay * by[c] + az * bz[c] + aw * bw[c]);
+        out[c] += w * (double(dot) + 1.0) * 0.5;  // the reference's term, bit for bit
+      }
+    }
+  }
+}
+
+KT_FAST_CLONES
 void AlignmentMatrices(const float qa[4], const float* __restrict inverse_b, int frame_count,
                        int b0, int n, float* __restrict r) {
   const std::size_t stride = std::size_t(frame_count), plane = std::size_t(n);
@@ -104,9 +129,23 @@ void AlignmentMatrices(const float qa[4], const float* __restrict inverse_b, int
 }
 
 KT_FAST_CLONES
-void AlignedScores(const AlignedRow& row, int n, double* __restrict estimate,
-                   double* __restrict error) {
-  constexpr double kU = 0x1p-53;
+void LinearScores(const LinearRow& row, int n, float* __restrict lo, float* __restrict hi) {
+  const double* __restrict sums = row.sums;
+  const double slope = std::fabs(row.slope);
+  for (int c = 0; c < n; ++c) {
+    const double a = row.a ? row.a[c] : 0.0, b = row.b ? row.b[c] : 0.0;
+    const double d = ((row.a0 + a) + row.sum_factor * sums[c]) + (row.b0 - b);
+    const double est = row.base + row.slope * d;
+    const double err_d = row.fixed + row.relative * std::fabs(d) + row.a_factor * (row.a0 + a) +
+                         row.b_factor * (row.b0 + b);
+    const double err = slope * err_d * 1.01 + 2 * kU * (std::fabs(est) + 1);
+    lo[c] = float(est - err);
+    hi[c] = float(est + err);
+  }
+}
+
+KT_FAST_CLONES
+void AlignedScores(const AlignedRow& row, int n, float* __restrict lo, float* __restrict hi) {
   const std::size_t plane = std::size_t(n);
   const float* __restrict rot = row.rotation;
   const double sa0 = row.sa[0], sa1 = row.sa[1], sa2 = row.sa[2];
@@ -138,9 +177,10 @@ void AlignedScores(const AlignedRow& row, int n, double* __restrict estimate,
     const double d = (row.xa - 2.0 * cross) + yb;
     const double ad = std::fabs(d);
     const double est = 1.0 - row.norm * d;
-    estimate[c] = est;
     const double err_d = row.fixed + row.reference * std::sqrt(ad + row.fixed) + row.relative * ad;
-    error[c] = row.norm * err_d * 1.01 + 2 * kU * (std::fabs(est) + 1);
+    const double err = row.norm * err_d * 1.01 + 2 * kU * (std::fabs(est) + 1);
+    lo[c] = float(est - err);
+    hi[c] = float(est + err);
   }
 }
 

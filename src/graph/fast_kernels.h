@@ -31,6 +31,11 @@ struct JointQuaternions {
 void JointAngleTerms(const JointQuaternions& q, int f0, int rows, int g0, int cols, double* p,
                      std::size_t ldp);
 
+// As JointAngleTerms for the rotation-agreement score: the sum over joints of
+// w * (float(dot) + 1) * 0.5, each term exactly the reference's.
+void RotationAgreementTerms(const JointQuaternions& q, int f0, int rows, int g0, int cols,
+                            double* p, std::size_t ldp);
+
 // The aligned-marker score's rotation R = matrix(inverse(q_b) * q_a) for one source frame a
 // and the targets b0 .. b0 + n - 1, rounded to float exactly as the reference computes it.
 // `inverse_b` holds the targets' inverted root rotations as four planes x, y, z, w of
@@ -39,10 +44,25 @@ void JointAngleTerms(const JointQuaternions& q, int f0, int rows, int g0, int co
 void AlignmentMatrices(const float qa[4], const float* inverse_b, int frame_count, int b0, int n,
                        float* r);
 
+// One source row of scores of the form base + slope * d, with d = a0 + a[c] + sum_factor *
+// sums[c] + (b0 - b[c]) (a, b may be null: zero), and their float intervals: the reference's
+// float score lies in [lo[c], hi[c]] given that its d is within
+// fixed + relative |d| + a_factor (a0 + a[c]) + b_factor (b0 + b[c]) of ours.
+struct LinearRow {
+  const double* sums = nullptr;
+  const double* a = nullptr;
+  const double* b = nullptr;
+  double a0 = 0.0, b0 = 0.0, sum_factor = 1.0;
+  double base = 1.0, slope = -1.0;
+  double fixed = 0.0, relative = 0.0, a_factor = 0.0, b_factor = 0.0;
+};
+void LinearScores(const LinearRow& row, int n, float* lo, float* hi);
+
 // One source row of aligned-marker scores (see fast_window_scorer.cpp for the algebra):
 // D = X_a - 2 sum_pq R_pq (G_pq - S_a,p r_b,q - r_a,p V_b,q) + sum_pq (RᵀR)_pq M_b,pq, the
-// estimate 1 - norm D and its error bound norm (fixed + reference sqrt(|D| + fixed) +
-// relative |D|) plus the last roundings. Target arrays are indexed by column.
+// score 1 - norm D, and the float interval of the reference's score given that its D is
+// within fixed + reference sqrt(|D| + fixed) + relative |D| of ours. Target arrays are
+// indexed by column.
 struct AlignedRow {
   const double* g[9] = {};          // window sums G_pq
   const float* rotation = nullptr;  // nine planes of n (AlignmentMatrices)
@@ -53,7 +73,7 @@ struct AlignedRow {
   double norm = 0.0;
   double fixed = 0.0, reference = 0.0, relative = 0.0;
 };
-void AlignedScores(const AlignedRow& row, int n, double* estimate, double* error);
+void AlignedScores(const AlignedRow& row, int n, float* lo, float* hi);
 
 // w[r * ldw + c] = sum over k < window of p[(r + k) * ldp + c + k], for r < rows, c < cols;
 // p holds rows + window - 1 by cols + window - 1 values. Each row after the first comes from

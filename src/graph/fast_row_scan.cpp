@@ -67,9 +67,9 @@ class RowDecider {
   RowDecider(const RowScanInput& in, int row, std::vector<GraphEdge>& edges, long long& recomputed)
       : in_(in), row_(row), edges_(edges), recomputed_(recomputed) {}
 
-  void Consider(int target, double estimate, double error) {
-    const float lo = float(estimate - error), hi = float(estimate + error);
-    if (hi < in_.threshold || hi <= kNoBest) return;  // surely not a candidate (NaN stays)
+  // A pair whose score is in [lo, hi]; pairs that surely fail the threshold are dropped.
+  void Consider(int target, float lo, float hi) {
+    if (hi < in_.threshold || hi <= kNoBest) return;  // (a NaN bound stays, and is settled)
     block_.push_back({target, lo, hi});
   }
 
@@ -140,9 +140,8 @@ struct SharedScan {
   FastRowScanStats stats;
 };
 
-void ScanRowBlock(SharedScan& s, int first_row, fast::ScoreWorkspace& ws,
-                  std::vector<double>& estimate, std::vector<double>& error, long long& scored,
-                  long long& recomputed) {
+void ScanRowBlock(SharedScan& s, int first_row, fast::ScoreWorkspace& ws, std::vector<float>& lo,
+                  std::vector<float>& hi, long long& scored, long long& recomputed) {
   const RowScanInput& in = s.in;
   const int l = in.window, limit = in.frame_count - l;
   const int rows = std::min(s.options.tile_rows, limit - first_row);
@@ -152,18 +151,19 @@ void ScanRowBlock(SharedScan& s, int first_row, fast::ScoreWorkspace& ws,
     deciders.emplace_back(in, first_row + r, s.edges[first_row + r], recomputed);
   for (int j0 = 0; j0 < limit; j0 += s.options.tile_cols) {
     const fast::Tile tile{first_row, rows, j0, std::min(s.options.tile_cols, limit - j0)};
-    s.scorer.Score(tile, ws, estimate.data(), error.data());
+    s.scorer.Score(tile, ws, lo.data(), hi.data());
     for (int r = 0; r < rows; ++r) {
       const int i = first_row + r;
       if (!s.usable[i]) continue;
-      const double* est = estimate.data() + size_t(r) * tile.cols;
-      const double* err = error.data() + size_t(r) * tile.cols;
-      for (int c = 0; c < tile.cols; ++c) {
+      const float* row_lo = lo.data() + size_t(r) * tile.cols;
+      const float* row_hi = hi.data() + size_t(r) * tile.cols;
+      int phase = j0 % l;  // j mod L, kept by counting rather than dividing
+      for (int c = 0; c < tile.cols; ++c, phase = phase + 1 == l ? 0 : phase + 1) {
         const int j = j0 + c;
         if (!s.usable[j] || std::abs(j - i) <= 3 * l) continue;
         ++scored;
-        deciders[r].Consider(j, est[c], err[c]);
-        if (j != 0 && j % l == 0) deciders[r].CloseBlock();
+        deciders[r].Consider(j, row_lo[c], row_hi[c]);
+        if (phase == 0 && j != 0) deciders[r].CloseBlock();
       }
     }
   }
@@ -173,11 +173,11 @@ void ScanThread(SharedScan& s) {
   const auto start = std::chrono::steady_clock::now();
   fast::ScoreWorkspace ws;
   const size_t tile = size_t(s.options.tile_rows) * s.options.tile_cols;
-  std::vector<double> estimate(tile), error(tile);
+  std::vector<float> lo(tile), hi(tile);
   long long scored = 0, recomputed = 0;
   for (int b = s.next_block++; b < s.row_blocks; b = s.next_block++) {
     const int first = b * s.options.tile_rows;
-    ScanRowBlock(s, first, ws, estimate, error, scored, recomputed);
+    ScanRowBlock(s, first, ws, lo, hi, scored, recomputed);
     const int last = std::min(first + s.options.tile_rows, s.in.frame_count - s.in.window);
     const int done = s.rows_done +=
         int(std::count(s.usable.begin() + first, s.usable.begin() + last, 1));

@@ -61,15 +61,20 @@ void Reserve(const Tile& t, int window, int planes, ScoreWorkspace& ws) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Joint angles (type 0): 1 - 0.034 * sum of w * theta^2.
+// Joint angles (type 0): 1 - 0.034 * sum of w * theta^2; rotation agreement (type 1): the sum
+// of w * (dot + 1) / 2 over 31 L. Both sum a term per joint that is not linear in the
+// quaternions once the reference rounds each dot product to float, so the frame-pair terms
+// come from a vectorised loop that rounds the dot products as the reference does (for type 1
+// each term is then exactly the reference's, and only the order of the sums differs).
 
-class JointAngleScorer : public WindowScorer {
+class JointRotationScorer : public WindowScorer {
  public:
-  explicit JointAngleScorer(const RowScanInput& in) : in_(in) {
+  explicit JointRotationScorer(const RowScanInput& in) : in_(in), angles_(in.eval_type == 0) {
     const std::vector<int> joints = WeightedJoints(in.angle_weights, 1);
     const size_t n = size_t(in.frame_count), jc = joints.size();
     source_.resize(n * jc * 4);
     target_.resize(jc * 4 * n);
+    double max_norm2 = 0.0;
     for (size_t jt = 0; jt < jc; ++jt) {
       weights_.push_back(in.angle_weights[joints[jt]]);
       for (size_t f = 0; f < n; ++f) {
@@ -79,100 +84,53 @@ class JointAngleScorer : public WindowScorer {
           source_[(f * jc + jt) * 4 + k] = c[k];
           target_[(jt * 4 + k) * n + f] = c[k];
         }
+        max_norm2 = std::max(max_norm2, double(c[0]) * c[0] + double(c[1]) * c[1] +
+                                            double(c[2]) * c[2] + double(c[3]) * c[3]);
       }
     }
     quats_ = {source_.data(), target_.data(), weights_.data(), int(jc), in.frame_count};
-    // Angles lie in [0, pi/2], so a frame pair's term is at most this.
-    max_term_ = WeightSum(in.angle_weights, joints) * 2.4674011002723395;
+    const double weight_sum = WeightSum(in.angle_weights, joints);
+    // A frame pair's term is at most this: angles lie in [0, pi/2]; |dot| <= max |q|^2.
+    max_term_ = weight_sum * (angles_ ? 2.4674011002723395 : (1 + max_norm2) * 0.5 * 1.01);
     joint_terms_ = double(jc) * in.window;
   }
 
-  void Score(const Tile& t, ScoreWorkspace& ws, double* estimate, double* error) const override {
+  void Score(const Tile& t, ScoreWorkspace& ws, float* lo, float* hi) const override {
     const int l = in_.window, pc = t.cols + l - 1;
     Reserve(t, l, 1, ws);
-    JointAngleTerms(quats_, t.i0, t.rows + l - 1, t.j0, pc, ws.pairs.data(), pc);
+    if (angles_)
+      JointAngleTerms(quats_, t.i0, t.rows + l - 1, t.j0, pc, ws.pairs.data(), pc);
+    else
+      RotationAgreementTerms(quats_, t.i0, t.rows + l - 1, t.j0, pc, ws.pairs.data(), pc);
     DiagonalWindowSums(ws.pairs.data(), pc, t.rows, t.cols, l, kRestart, ws.sums.data(), t.cols);
-    // The reference rounds each angle to float: 2 uf relative per term, plus our arc cosine's
-    // error and the double sums' (in any order) on both sides.
-    const double relative =
-        (2.0 * kUf + 4.0 * kAcosRelativeError + (joint_terms_ + 16) * kU) * 1.02;
-    const double slide = kU * SlideRoundings(l) * max_term_;
-    const size_t count = size_t(t.rows) * t.cols;
-    for (size_t x = 0; x < count; ++x) {
-      const double d = ws.sums[x];
-      estimate[x] = 1.0 - 0.034 * d;
-      error[x] = 0.034 * (relative * std::fabs(d) + slide) * 1.01 + 2 * kU * (std::fabs(d) + 1);
+    LinearRow row;
+    // Both sides sum L * joints terms in double, in different orders.
+    const double sums = kU * ((joint_terms_ + 16) * l * max_term_ + SlideRoundings(l) * max_term_);
+    if (angles_) {
+      // The reference rounds each angle to float: 2 uf relative per term, plus our arc
+      // cosine's error.
+      row.slope = -0.034;
+      row.relative = (2.0 * kUf + 4.0 * kAcosRelativeError) * 1.02;
+      row.fixed = sums;
+    } else {
+      row.base = 0.0;
+      row.slope = 1.0 / (double(kJointCount) * l);
+      row.fixed = sums;
+    }
+    for (int r = 0; r < t.rows; ++r) {
+      row.sums = ws.sums.data() + size_t(r) * t.cols;
+      LinearScores(row, t.cols, lo + size_t(r) * t.cols, hi + size_t(r) * t.cols);
     }
   }
 
  private:
   const RowScanInput& in_;
+  bool angles_;  // type 0, else type 1
   std::vector<float> source_, target_;
   std::vector<double> weights_;
   JointQuaternions quats_;
   double max_term_ = 0.0;
   double joint_terms_ = 0.0;
-};
-
-// ---------------------------------------------------------------------------------------------
-// Rotation agreement (type 1): sum of w * (dot + 1) / 2 over the window, over 31 L. Linear in
-// the dot products, so the frame-pair terms are one product of weighted quaternion rows.
-
-class RotationAgreementScorer : public WindowScorer {
- public:
-  explicit RotationAgreementScorer(const RowScanInput& in) : in_(in) {
-    const std::vector<int> joints = WeightedJoints(in.angle_weights, 1);
-    const size_t n = size_t(in.frame_count);
-    k_ = int(joints.size()) * 4;
-    weighted_.resize(n * k_);
-    plain_.resize(n * k_);
-    double max_norm2 = 0.0;
-    for (size_t f = 0; f < n; ++f) {
-      for (size_t jt = 0; jt < joints.size(); ++jt) {
-        const CQuaternion& q = in.rotations[f * kJointCount + joints[jt]];
-        const double c[4] = {q.x, q.y, q.z, q.w};
-        const double w = in.angle_weights[joints[jt]];
-        for (int k = 0; k < 4; ++k) {
-          plain_[f * k_ + jt * 4 + k] = c[k];
-          weighted_[f * k_ + jt * 4 + k] = w * c[k];
-        }
-        max_norm2 = std::max(max_norm2, c[0] * c[0] + c[1] * c[1] + c[2] * c[2] + c[3] * c[3]);
-      }
-    }
-    weight_sum_ = 0.0;
-    for (int j : joints) weight_sum_ += in.angle_weights[j];
-    // |dot| <= max |q|^2. The reference rounds each dot to float (uf), sums L * joints terms;
-    // ours has k-term products and the window sums.
-    const double wl = WeightSum(in.angle_weights, joints) * in.window;
-    const double dot_bound = max_norm2 * (1 + 1e-12);
-    const double joint_terms = double(joints.size()) * in.window;
-    const double error_s = 0.5 * (kUf + 5 * kU) * dot_bound * wl +
-                           kU * (joint_terms + 4) * wl * (dot_bound + 1) +
-                           0.5 * kU * (k_ + 2) * dot_bound * wl * 1.02 +
-                           0.5 * kU * SlideRoundings(in.window) * dot_bound * wl / in.window;
-    error_ = error_s / (double(kJointCount) * in.window) * 1.01;
-  }
-
-  void Score(const Tile& t, ScoreWorkspace& ws, double* estimate, double* error) const override {
-    const int l = in_.window, pr = t.rows + l - 1, pc = t.cols + l - 1;
-    Reserve(t, l, 1, ws);
-    FramePairProducts(weighted_.data() + size_t(t.i0) * k_, pr, plain_.data() + size_t(t.j0) * k_,
-                      pc, k_, ws.pairs.data(), ws);
-    DiagonalWindowSums(ws.pairs.data(), pc, t.rows, t.cols, l, kRestart, ws.sums.data(), t.cols);
-    const double scale = 1.0 / (double(kJointCount) * l);
-    const size_t count = size_t(t.rows) * t.cols;
-    for (size_t x = 0; x < count; ++x) {
-      estimate[x] = 0.5 * (ws.sums[x] + l * weight_sum_) * scale;
-      error[x] = error_ + 2 * kU * std::fabs(estimate[x]);
-    }
-  }
-
- private:
-  const RowScanInput& in_;
-  int k_ = 0;
-  std::vector<double> weighted_, plain_;
-  double weight_sum_ = 0.0;
-  double error_ = 0.0;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -244,7 +202,7 @@ class RelativeMarkerScorer : public WindowScorer {
     slide_factor_ = kU * SlideRoundings(l);
   }
 
-  void Score(const Tile& t, ScoreWorkspace& ws, double* estimate, double* error) const override {
+  void Score(const Tile& t, ScoreWorkspace& ws, float* lo, float* hi) const override {
     const int l = in_.window, pr = t.rows + l - 1, pc = t.cols + l - 1;
     Reserve(t, l, 1, ws);
     FramePairProducts(weighted_.data() + size_t(t.i0) * k_, pr, plain_.data() + size_t(t.j0) * k_,
@@ -253,22 +211,21 @@ class RelativeMarkerScorer : public WindowScorer {
     const double max_norm =
         std::max(*std::max_element(norm_.begin() + t.i0, norm_.begin() + t.i0 + pr),
                  *std::max_element(norm_.begin() + t.j0, norm_.begin() + t.j0 + pc));
-    const double slide = slide_factor_ * max_norm;
+    // d = (|a|^2 + |b|^2 - 2 cross) + (Va - Vb), score 1 - 0.06666667 d
+    LinearRow row;
+    row.a = window_norm_.data() + t.j0;
+    row.b = travel_.data() + t.j0;
+    row.sum_factor = -2.0;
+    row.slope = -0.06666667;
+    row.fixed = slide_factor_ * max_norm;
+    row.relative = 4 * kU;
+    row.a_factor = norm_factor_;
+    row.b_factor = 4 * kU;
     for (int r = 0; r < t.rows; ++r) {
-      const int i = t.i0 + r;
-      const double* w = ws.sums.data() + size_t(r) * t.cols;
-      double* est = estimate + size_t(r) * t.cols;
-      double* err = error + size_t(r) * t.cols;
-      for (int c = 0; c < t.cols; ++c) {
-        const int j = t.j0 + c;
-        const double norms = window_norm_[i] + window_norm_[j];
-        const double speed = travel_[i] - travel_[j];
-        const double d = (norms - 2.0 * w[c]) + speed;
-        est[c] = 1.0 - 0.06666667 * d;
-        const double err_d =
-            norm_factor_ * norms + slide + 4 * kU * (travel_[i] + travel_[j] + std::fabs(d));
-        err[c] = 0.06666667 * err_d * 1.01 + 2 * kU * (std::fabs(est[c]) + 1);
-      }
+      row.sums = ws.sums.data() + size_t(r) * t.cols;
+      row.a0 = window_norm_[t.i0 + r];
+      row.b0 = travel_[t.i0 + r];
+      LinearScores(row, t.cols, lo + size_t(r) * t.cols, hi + size_t(r) * t.cols);
     }
   }
 
@@ -341,7 +298,7 @@ class AlignedMarkerScorer : public WindowScorer {
     norm_ = 1.0 / (std::pow(kScoreMotionScale * 16.666666666666668, 2) * 15.0);
   }
 
-  void Score(const Tile& t, ScoreWorkspace& ws, double* estimate, double* error) const override {
+  void Score(const Tile& t, ScoreWorkspace& ws, float* lo, float* hi) const override {
     const int l = in_.window, pr = t.rows + l - 1, pc = t.cols + l - 1;
     Reserve(t, l, 9, ws);
     // One product of the three stacked source components by the three stacked target ones:
@@ -385,7 +342,7 @@ class AlignedMarkerScorer : public WindowScorer {
         row.sa[p] = windows_.s[p][i];
         row.ra[p] = windows_.root[p][i];
       }
-      AlignedScores(row, t.cols, estimate + size_t(r) * t.cols, error + size_t(r) * t.cols);
+      AlignedScores(row, t.cols, lo + size_t(r) * t.cols, hi + size_t(r) * t.cols);
     }
   }
 
@@ -480,10 +437,10 @@ class AlignedMarkerScorer : public WindowScorer {
 
 class ZeroScorer : public WindowScorer {
  public:
-  void Score(const Tile& t, ScoreWorkspace&, double* estimate, double* error) const override {
+  void Score(const Tile& t, ScoreWorkspace&, float* lo, float* hi) const override {
     const size_t count = size_t(t.rows) * t.cols;
-    std::fill(estimate, estimate + count, 0.0);
-    std::fill(error, error + count, 0.0);
+    std::fill(lo, lo + count, 0.0f);
+    std::fill(hi, hi + count, 0.0f);
   }
 };
 
@@ -492,9 +449,8 @@ class ZeroScorer : public WindowScorer {
 std::unique_ptr<WindowScorer> MakeWindowScorer(const RowScanInput& input) {
   switch (input.eval_type) {
     case 0:
-      return std::make_unique<JointAngleScorer>(input);
     case 1:
-      return std::make_unique<RotationAgreementScorer>(input);
+      return std::make_unique<JointRotationScorer>(input);
     case 2:
       return std::make_unique<RelativeMarkerScorer>(input);
     case 3:

@@ -35,10 +35,10 @@ struct ScoreWorkspace {
 class WindowScorer {
  public:
   virtual ~WindowScorer() = default;
-  // estimate[r * cols + c] and error[r * cols + c] for source i0 + r and target j0 + c.
-  // Safe to call from several threads, each with its own workspace.
-  virtual void Score(const Tile& tile, ScoreWorkspace& ws, double* estimate,
-                     double* error) const = 0;
+  // The reference's float score of source i0 + r and target j0 + c lies in
+  // [lo[r * cols + c], hi[r * cols + c]] (lo == hi: known exactly). Safe to call from several
+  // threads, each with its own workspace.
+  virtual void Score(const Tile& tile, ScoreWorkspace& ws, float* lo, float* hi) const = 0;
 };
 
 // The scorer of input.eval_type. The input must be usable (sizes checked by the caller).
