@@ -41,6 +41,9 @@ SkeletonController::SkeletonController(Skeleton* skeleton) : skeleton_(skeleton)
 // Root motion
 
 void SkeletonController::SetRootMotion(MotionController* m) {
+  // Asking again for the motion already playing (or already coming in) changes nothing; a
+  // cross-fade of a controller with itself would advance it twice per update.
+  if (m == (root_transition_ ? incoming_root_ : root_)) return;
   if (!root_ && !root_transition_) {
     root_ = m;
     if (m) m->Play();
@@ -108,7 +111,7 @@ void SkeletonController::CrossFadeRoot() {
 // Overlay
 
 void SkeletonController::SetBlendMotion(MotionController* m) {
-  if (m == overlay_) return;
+  if (m == overlay_ || (m && m == incoming_overlay_)) return;
   if (m) m->Play();
   if (overlay_ && m) {
     // Cross-fade from the current overlay; its weight carries on without a jump (a fade-out

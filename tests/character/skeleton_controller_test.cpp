@@ -81,7 +81,11 @@ TEST_F(SkeletonControllerTest, SecondRootChangeDuringACrossFadeCuts) {
   SkeletonController s(&skeleton_);
   MotionController a(&zero_), b(&forty_), c(&zero_);
   s.SetRootMotion(&a);
+  s.SetRootMotion(&a);  // the same motion again: nothing to fade
+  EXPECT_FALSE(s.root_transition());
   s.SetRootMotion(&b);
+  s.SetRootMotion(&b);
+  EXPECT_TRUE(s.root_transition());
   s.SetRootMotion(&c);
   EXPECT_FALSE(s.root_transition());
   EXPECT_EQ(s.RootMotion(), &c);
