@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "graph/window_score.h"
 #include "motion_fixtures.h"
@@ -108,6 +109,20 @@ TEST_P(FastRowScanTypes, ThresholdExactlyAtAScore) {
     data.in.threshold = t;
     ExpectSameEdges(Fast(data.in), ReferenceRowScan(data.in));
   }
+}
+
+// A damaged frame (NaN rotation and markers) poisons the fast sums along its diagonals; those
+// pairs are settled by the reference score, so the edges still agree.
+TEST_P(FastRowScanTypes, NotANumberInTheInputAsTheReference) {
+  test::ScratchDir scratch;
+  test::InstallTestSkeleton();
+  const int type = GetParam();
+  test::ScanFixture data(test::WalkPostures(160, 0.5f, 33), {}, 6, type, test::EdgeThreshold(type));
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  data.rotations[40 * kJointCount + 2].x = nan;
+  data.rotations[40 * kJointCount].w = nan;
+  if (!data.markers.empty()) data.markers[40 * kJointCount + 3].y = nan;
+  ExpectSameEdges(Fast(data.in, 32, 48), ReferenceRowScan(data.in));
 }
 
 INSTANTIATE_TEST_SUITE_P(EvalTypes, FastRowScanTypes, ::testing::Values(0, 1, 2, 3));
