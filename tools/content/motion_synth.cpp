@@ -141,7 +141,7 @@ FootState FootAt(const std::vector<Plant>& plants, double t) {
 // over its neighbours so the hips sink and rise smoothly instead of snapping.
 void KeepFeetInReach(std::vector<BodyTargets>& frames) {
   const int n = int(frames.size());
-  const double reach = MaxLegReach() * 0.985;
+  const double reach = MaxLegReach();
   std::vector<double> drop(n, 0.0);
   for (int i = 0; i < n; ++i) {
     Vec3 hips[2];
@@ -487,7 +487,7 @@ const std::vector<SwingRange>& SwingTable() {
 }
 
 std::vector<Pose> MakeIdle() {
-  Stance st{11, 10.0, 16.6, 0.7, 1.0, {}, {}};
+  Stance st{11, 10.0, 17.1, 0.7, 1.0, {}, {}};
   st.keys.Add(0, kGuard);
   st.keys.Add(300, Make({-0.1, 4.6, 6.1}, {0.1, 0.95, 1.0}, 4, 0, 0.1, 0, 0, 10));
   st.keys.Add(520, Make({-0.4, 4.2, 5.8}, {0.0, 0.85, 1.0}, -3, 2, 0.2, 0, 0, -8));
@@ -512,7 +512,7 @@ std::vector<Pose> MakeWalk() {
                      .strike_pitch = 14.0,
                      .roll_share = 0.35,
                      .lift_pitch = 30.0,
-                     .height = 16.9,
+                     .height = 17.5,
                      .bob = 0.45,
                      .bob_shift = 0.0,
                      .sway = 0.7,
@@ -541,7 +541,7 @@ std::vector<Pose> MakeRun() {
                      .strike_pitch = 8.0,
                      .roll_share = 0.45,
                      .lift_pitch = 35.0,
-                     .height = 16.6,
+                     .height = 17.1,
                      .bob = 0.7,
                      .bob_shift = 0.36,
                      .sway = 0.5,
@@ -557,7 +557,7 @@ std::vector<Pose> MakeRun() {
 }
 
 std::vector<Pose> MakeAttack() {
-  Stance st{41, 10.0, 16.4, 0.5, 0.8, {}, {}};
+  Stance st{41, 10.0, 16.9, 0.5, 0.8, {}, {}};
   std::vector<SwingRange> swings = SwingTable();
   swings.insert(swings.end(), ExtraSwings().begin(), ExtraSwings().end());
   std::sort(swings.begin(), swings.end(),
@@ -584,7 +584,7 @@ std::vector<Pose> MakeDefensive() {
   const StancePose low = Make({1.2, 2.2, 6.0}, {-0.5, -0.8, 0.4}, 8, 10, 1.4, 0, 0.4);
   const StancePose parry_l = Make({2.0, 5.5, 6.8}, {0.6, 0.9, 0.6}, 14, 4, 0.5, 0.2, 0.3);
   const StancePose parry_r = Make({-2.0, 5.5, 6.8}, {-0.6, 0.9, 0.6}, -14, 4, 0.5, -0.2, 0.3);
-  Stance st{51, 8.0, 16.4, 0.5, 0.9, {}, {}};
+  Stance st{51, 8.0, 16.9, 0.5, 0.9, {}, {}};
   const std::pair<int, StancePose> moves[] = {
       {0, kGuard},   {60, kGuard},   {80, high},    {125, high},    {150, kGuard},  {210, kGuard},
       {228, left},   {262, left},    {285, kGuard}, {335, kGuard},  {350, parry_r}, {364, right},

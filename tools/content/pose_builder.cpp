@@ -47,18 +47,21 @@ void SolveLimb(Pose& pose, const Frames& frames, int upper, int lower, double ex
 }
 
 // Foot channels (x, z) that point the foot bone along `want` (world), given the shin frame.
+// Two channels reach a direction in two ways; the one turning less about z keeps the sole
+// down and the angles continuous.
 Vec3 FootAngles(const Mat3& shin, Vec3 want) {
   const Vec3 rest = Bones()[kLFoot].direction;
   const Vec3 t = Transpose(shin) * want;
   const double phi = std::atan2(rest.y, rest.z);
-  const double x = phi + std::acos(std::clamp(t.z, -1.0, 1.0));
-  const double z = std::atan2(t.x, -t.y);
-  return {x / kDeg, 0, z / kDeg};
+  const double bend = std::acos(std::clamp(t.z, -1.0, 1.0));
+  const double z1 = std::atan2(t.x, -t.y), z2 = std::atan2(-t.x, t.y);
+  if (std::abs(z1) <= std::abs(z2)) return {(phi + bend) / kDeg, 0, z1 / kDeg};
+  return {(phi - bend) / kDeg, 0, z2 / kDeg};
 }
 
 }  // namespace
 
-double MaxLegReach() { return (Bones()[kLFemur].length + Bones()[kLTibia].length) * 0.995; }
+double MaxLegReach() { return (Bones()[kLFemur].length + Bones()[kLTibia].length) * 0.997; }
 
 Vec3 AnkleFromBall() {
   const BoneDef& foot = Bones()[kLFoot];
@@ -99,23 +102,21 @@ Pose BuildPose(const BodyTargets& t) {
   pose.angles[kRClavicle] = {0, t.clavicle_reach[1], -t.clavicle_lift[1]};
   Frames frames = ForwardKinematics(pose);
 
-  // Legs: the knee bends toward where the foot points.
+  // Legs: the knee bends in the plane of the leg and the foot, so the foot's two channels
+  // can point it without rolling it onto its side.
   const int femur[2] = {kLFemur, kRFemur}, tibia[2] = {kLTibia, kRTibia};
   const int foot[2] = {kLFoot, kRFoot}, toes[2] = {kLToes, kRToes};
+  Vec3 foot_dir[2];
   for (int s = 0; s < 2; ++s) {
     const FootState& f = t.feet[s];
     const Mat3 heading = Yaw(f.yaw);
-    const Vec3 forward = heading * Vec3{0, 0, 1};
-    SolveLimb(pose, frames, femur[s], tibia[s], 0.0, AnklePosition(f), forward,
+    foot_dir[s] = heading * PitchFoot(Bones()[foot[s]].direction, f.pitch);
+    SolveLimb(pose, frames, femur[s], tibia[s], 0.0, AnklePosition(f), foot_dir[s],
               heading * Vec3{1, 0, 0});
   }
   frames = ForwardKinematics(pose);
-  for (int s = 0; s < 2; ++s) {
-    const FootState& f = t.feet[s];
-    const Mat3 heading = Yaw(f.yaw);
-    const Vec3 want = heading * PitchFoot(Bones()[foot[s]].direction, f.pitch);
-    pose.angles[foot[s]] = FootAngles(frames.rotation[tibia[s]], want);
-  }
+  for (int s = 0; s < 2; ++s)
+    pose.angles[foot[s]] = FootAngles(frames.rotation[tibia[s]], foot_dir[s]);
   frames = ForwardKinematics(pose);
   for (int s = 0; s < 2; ++s) {
     const Vec3 want = Yaw(t.feet[s].yaw) * PitchFoot({0, 0, 1}, t.feet[s].toes_pitch);

@@ -79,7 +79,7 @@ Vec3 Mirror(Vec3 v) { return {-v.x, v.y, v.z}; }
 // inch, 5.6 cm), so the figure stands about 30 units tall before the motion scale.
 std::array<BoneDef, kBoneCount> MakeBones() {
   const Vec3 hip = Normalize({0.656, -0.713, 0.247});
-  const Vec3 foot = Normalize({0.0, -0.36, 0.933});
+  const Vec3 foot = Normalize({0.0, -0.55, 0.835});
   const Vec3 clavicle = Normalize({0.96, 0.25, -0.1});
   const Vec3 thumb = Normalize({0.35, -0.7, 0.62});
   const Vec3 down{0, -1, 0};
@@ -91,12 +91,12 @@ std::array<BoneDef, kBoneCount> MakeBones() {
   set(kLHipJoint, "lhipjoint", kRoot, hip, 2.5, kNone);
   set(kLFemur, "lfemur", kLHipJoint, down, 7.55, kXYZ);
   set(kLTibia, "ltibia", kLFemur, down, 7.3, kX);
-  set(kLFoot, "lfoot", kLTibia, foot, 2.25, kXZ);
+  set(kLFoot, "lfoot", kLTibia, foot, 2.4, kXZ);
   set(kLToes, "ltoes", kLFoot, {0, 0, 1}, 1.1, kX);
   set(kRHipJoint, "rhipjoint", kRoot, Mirror(hip), 2.5, kNone);
   set(kRFemur, "rfemur", kRHipJoint, down, 7.55, kXYZ);
   set(kRTibia, "rtibia", kRFemur, down, 7.3, kX);
-  set(kRFoot, "rfoot", kRTibia, foot, 2.25, kXZ);
+  set(kRFoot, "rfoot", kRTibia, foot, 2.4, kXZ);
   set(kRToes, "rtoes", kRFoot, {0, 0, 1}, 1.1, kX);
   set(kLowerBack, "lowerback", kRoot, {0, 1, -0.05}, 2.05, kXYZ);
   set(kUpperBack, "upperback", kLowerBack, {0, 1, -0.02}, 2.05, kXYZ);
