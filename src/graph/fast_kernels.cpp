@@ -45,13 +45,12 @@ inline double AcosInline(double x) {
   return big ? 2.0 * a : ((kPiOver4 - a) + kPiOver2Low) + kPiOver4;
 }
 
-}  // namespace
-
-double Acos01(double x) { return AcosInline(x); }
-
-KT_FAST_CLONES
-void JointAngleTerms(const JointQuaternions& q, int f0, int rows, int g0, int cols, double* p,
-                     std::size_t ldp) {
+// p[r * ldp + c] = sum over joints of term(w, float dot) for one frame-pair block; inlined
+// into each clone below so that it is compiled for that clone's instruction set.
+template <typename Term>
+__attribute__((always_inline)) inline void JointTerms(const JointQuaternions& q, int f0, int rows,
+                                                      int g0, int cols, double* p, std::size_t ldp,
+                                                      Term term) {
   const std::size_t n = std::size_t(q.frame_count);
   for (int r = 0; r < rows; ++r) {
     double* out = p + std::size_t(r) * ldp;
@@ -67,35 +66,32 @@ void JointAngleTerms(const JointQuaternions& q, int f0, int rows, int g0, int co
       for (int c = 0; c < cols; ++c) {
         // The reference's Dot: products and sums in double in this order, rounded to float.
         const float dot = float(ax * bx[c] + ay * by[c] + az * bz[c] + aw * bw[c]);
-        const double arg = std::fabs(double(dot) - 0.00001);
-        const double theta = AcosInline(1.0 < arg ? 1.0 : arg);
-        out[c] += w * theta * theta;
+        out[c] += term(w, dot);
       }
     }
   }
 }
 
+}  // namespace
+
+double Acos01(double x) { return AcosInline(x); }
+
+KT_FAST_CLONES
+void JointAngleTerms(const JointQuaternions& q, int f0, int rows, int g0, int cols, double* p,
+                     std::size_t ldp) {
+  JointTerms(q, f0, rows, g0, cols, p, ldp, [](double w, float dot) {
+    const double arg = std::fabs(double(dot) - 0.00001);
+    const double theta = AcosInline(1.0 < arg ? 1.0 : arg);
+    return w * theta * theta;
+  });
+}
+
 KT_FAST_CLONES
 void RotationAgreementTerms(const JointQuaternions& q, int f0, int rows, int g0, int cols,
                             double* p, std::size_t ldp) {
-  const std::size_t n = std::size_t(q.frame_count);
-  for (int r = 0; r < rows; ++r) {
-    double* out = p + std::size_t(r) * ldp;
-    std::fill(out, out + cols, 0.0);
-    for (int jt = 0; jt < q.joints; ++jt) {
-      const float* qa = q.source + (std::size_t(f0 + r) * q.joints + jt) * 4;
-      const double ax = qa[0], ay = qa[1], az = qa[2], aw = qa[3];
-      const double w = q.weights[jt];
-      const float* bx = q.target + std::size_t(jt) * 4 * n + g0;
-      const float* by = bx + n;
-      const float* bz = by + n;
-      const float* bw = bz + n;
-      for (int c = 0; c < cols; ++c) {
-        const float dot = float(ax * bx[c] + ay * by[c] + az * bz[c] + aw * bw[c]);
-        out[c] += w * (double(dot) + 1.0) * 0.5;  // the reference's term, bit for bit
-      }
-    }
-  }
+  // The reference's term, bit for bit.
+  JointTerms(q, f0, rows, g0, cols, p, ldp,
+             [](double w, float dot) { return w * (double(dot) + 1.0) * 0.5; });
 }
 
 KT_FAST_CLONES

@@ -45,6 +45,16 @@ RowScanResult Fast(const RowScanInput& in, int tile_rows = 256, int tile_cols = 
   return FastRowScan(in, options, stats);
 }
 
+// The reference's edges (at least `min_edges` of them) from the fast scan with its default
+// tiles on all threads, and with tiny tiles on one thread (window sums restart often, blocks
+// span tiles).
+void ExpectFastMatchesReference(const RowScanInput& in, size_t min_edges) {
+  const RowScanResult reference = ReferenceRowScan(in);
+  EXPECT_GE(EdgeCount(reference), min_edges);
+  ExpectSameEdges(Fast(in), reference);
+  ExpectSameEdges(Fast(in, 7, 13, 1), reference);
+}
+
 class FastRowScanTypes : public ::testing::TestWithParam<int> {};
 
 TEST_P(FastRowScanTypes, MatchesTheReferenceOnCmuClipPrefixes) {
@@ -54,14 +64,11 @@ TEST_P(FastRowScanTypes, MatchesTheReferenceOnCmuClipPrefixes) {
     const std::vector<Posture> frames = test::CmuPrefix(clip, 260);
     ASSERT_FALSE(frames.empty()) << clip;
     test::ScanFixture data(frames, {}, kWindow, type, test::EdgeThreshold(type));
-    const RowScanResult reference = ReferenceRowScan(data.in);
-    EXPECT_GT(EdgeCount(reference), 50u) << clip;
-    ExpectSameEdges(Fast(data.in), reference);
+    ExpectFastMatchesReference(data.in, 50);
   }
 }
 
-// Two clips of one walk, small tiles (so that sums restart and blocks span tiles) and one or
-// two threads.
+// Two clips of different walks, tiles of several sizes, one or two threads.
 TEST_P(FastRowScanTypes, MatchesTheReferenceAcrossTilesClipsAndThreads) {
   test::ScratchDir scratch;
   test::InstallTestSkeleton();
@@ -70,10 +77,8 @@ TEST_P(FastRowScanTypes, MatchesTheReferenceAcrossTilesClipsAndThreads) {
   const std::vector<Posture> second = test::WalkPostures(130, 1.5f, 29, 0.4f, 300.0f);
   frames.insert(frames.end(), second.begin(), second.end());
   test::ScanFixture data(frames, {149, 279}, 6, type, test::EdgeThreshold(type));
-  const RowScanResult reference = ReferenceRowScan(data.in);
-  EXPECT_GT(EdgeCount(reference), 20u);
-  ExpectSameEdges(Fast(data.in, 7, 13, 1), reference);
-  ExpectSameEdges(Fast(data.in, 64, 40, 2), reference);
+  ExpectFastMatchesReference(data.in, 20);
+  ExpectSameEdges(Fast(data.in, 64, 40, 2), ReferenceRowScan(data.in));
 }
 
 // A walk whose second half repeats the first exactly: every window there ties exactly with
@@ -91,10 +96,7 @@ TEST_P(FastRowScanTypes, ResolvesExactAndNearTiesAsTheReference) {
     nudged[f].rotations[2].x = std::nextafter(nudged[f].rotations[2].x, 1.0f);
   frames.insert(frames.end(), nudged.begin(), nudged.end());
   test::ScanFixture data(frames, {}, kWindow, type, test::EdgeThreshold(type));
-  const RowScanResult reference = ReferenceRowScan(data.in);
-  EXPECT_GT(EdgeCount(reference), 100u);
-  ExpectSameEdges(Fast(data.in, 256, 512, 2), reference);
-  ExpectSameEdges(Fast(data.in, 16, 16, 2), reference);
+  ExpectFastMatchesReference(data.in, 100);
 }
 
 // A threshold exactly at one pair's score, and one float step above it.
