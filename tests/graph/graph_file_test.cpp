@@ -91,6 +91,17 @@ TEST_F(GraphFiles, DamagedFileIsRebuiltInMemoryOnly) {
   }
 }
 
+TEST_F(GraphFiles, FailedExportLeavesNoFileBehind) {
+  MotionData motion("blocked", test::CodedFrames(test::UniqueCodes(30)));
+  test::FakeGraphPlayer player(&motion, 4, 0, test::kCodedThreshold);
+  std::filesystem::create_directory("blocked_graph.gra.tmp");  // the temporary cannot be made
+  auto graph = CreateGraph(1, player);
+  ASSERT_TRUE(graph);
+  EXPECT_FALSE(std::filesystem::exists("blocked_graph.gra"));
+  EXPECT_NE(test::ReadFile("log.txt").find("GRAPH: Error exporting transition graph blocked_graph"),
+            std::string::npos);
+}
+
 TEST_F(GraphFiles, CutoffLineIsReadUpTo1023Characters) {
   MotionData motion("wide", test::CodedFrames(test::UniqueCodes(30)));
   test::FakeGraphPlayer player(&motion, 4, 0, test::kCodedThreshold);
