@@ -16,6 +16,7 @@
 #include "level/level_textures.h"
 #include "motion/skeleton.h"
 #include "motion_synth.h"
+#include "preview.h"
 #include "render/image.h"
 #include "sound_set.h"
 #include "test_support.h"
@@ -148,6 +149,29 @@ TEST(DefaultScene, FightersStandOnTheCastleFloorClearOfItsWalls) {
   for (const CVector move :
        {CVector{3000, 0, 0}, CVector{-3000, 0, 0}, CVector{0, 0, 3000}, CVector{0, 0, -5000}})
     EXPECT_LT(level.Trace(start, move, 20.0f), 1.0f);
+}
+
+TEST(Preview, DrawsTheCastleWithAFighter) {
+  test::ScratchDir dir;
+  GenerateOptions o = Quick();
+  o.motions = o.scene = false;
+  GenerateReport report;
+  ASSERT_TRUE(Generate(o, report));
+  PreviewOptions preview;
+  preview.width = 160;
+  preview.height = 120;
+  preview.out = "preview.png";
+  if (!RenderPreview(preview)) GTEST_SKIP() << "no offscreen OpenGL here";
+  const Image image = DecodePng(test::ReadFile("preview.png"));
+  ASSERT_EQ(image.width, 160);
+  ASSERT_EQ(image.height, 120);
+  // The figure stands in the middle of the view, lighter than the paving around it.
+  int light = 0;
+  for (int y = 60; y < 110; ++y)
+    for (int x = 60; x < 100; ++x) light += image.At(x, y)[0] > 200 && image.At(x, y)[2] > 200;
+  EXPECT_GT(light, 30);
+  preview.clip = "no such clip.amc";
+  EXPECT_FALSE(RenderPreview(preview));
 }
 
 // The sound library opened as the game opens it, without a sound card.
