@@ -2,13 +2,14 @@
 // ReferenceRowScan (graph/row_scan.h), in a small fraction of its time.
 //
 // The score matrix is processed in tiles of source x target windows. A tile's scores come
-// from window sums along the diagonals of frame-pair terms (removing the factor L) and, for
-// all but the joint-angle score, from matrix products (graph/fast_window_scorer.h). Each score
+// from window sums along the diagonals of frame-pair terms (removing the factor L), which for
+// the marker scores are matrix products (graph/fast_window_scorer.h). Each score
 // carries a proven bound on its distance from the reference's; a pair is decided from the
 // bound when the threshold and the best-of-block choice cannot flip within it, and otherwise
-// recomputed with the reference's own ScoreWindows, so near-ties resolve exactly as there.
-// Memory is O(N L) for the per-frame data plus one tile per thread; rows are shared out
-// between threads (OpenBLAS itself runs single-threaded inside each).
+// recomputed with the reference's own ScoreWindows, so near-ties resolve exactly as there;
+// an edge's weight is likewise settled whenever its bound does not pin down the float.
+// Memory is O(N) per-frame and per-window data plus one tile per thread, never O(N^2); rows
+// are shared out between threads (OpenBLAS itself runs single-threaded inside each).
 #pragma once
 
 #include <functional>

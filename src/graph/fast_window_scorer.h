@@ -5,9 +5,10 @@
 // outcome and asks the reference (ScoreWindows) for the few others.
 //
 // A score is a sum over the L frame pairs (a + k, b + k) of one window pair, so a tile's scores
-// are window sums along the diagonals of a block of frame-pair terms. Those terms are matrix
-// products (OpenBLAS dgemm) for the rotation-agreement and marker scores, and a vectorised loop
-// for the joint-angle score, whose arc cosine keeps it from being a product.
+// are window sums along the diagonals of a block of frame-pair terms. For the marker scores
+// those terms are matrix products (OpenBLAS dgemm); the rotation scores round every joint's
+// dot product to float before using it (and the joint-angle score takes its arc cosine), so
+// their terms come from a vectorised loop that rounds as the reference does.
 #pragma once
 
 #include <memory>
