@@ -37,7 +37,7 @@ void GameFootSliding(const MotionData& motion, double ground, double& worst, dou
   for (int f = 0; f < motion.frame_count(); ++f) {
     skeleton.SetPosture(motion.posture(f));
     for (int s = 0; s < 2; ++s) {
-      feet[s].push_back(skeleton.BoneEndPosition(s == 0 ? content::kLFoot : content::kRFoot));
+      feet[s].push_back(skeleton.BoneEndPosition(s == 0 ? kLFoot : kRFoot));
       floor = std::min(floor, feet[s].back().y);
     }
   }
@@ -101,7 +101,7 @@ TEST(DefaultClips, BothHandsStayOnTheHilt) {
   for (const Clip& c : MakeAllClips())
     for (size_t f = 0; f < c.poses.size(); f += 7) {
       const Frames fr = ForwardKinematics(c.poses[f]);
-      EXPECT_NEAR(Length(fr.end[content::kRWrist] - fr.end[content::kLWrist]), kGripSpan, 0.05)
+      EXPECT_NEAR(Length(fr.end[kRWrist] - fr.end[kLWrist]), kGripSpan, 0.05)
           << c.file << " frame " << f;
     }
 }
@@ -111,9 +111,8 @@ std::vector<double> HiltSpeeds(const std::vector<Pose>& poses) {
   std::vector<double> speed(poses.size(), 0.0);
   for (size_t f = 1; f < poses.size(); ++f) {
     const Frames a = ForwardKinematics(poses[f - 1]), b = ForwardKinematics(poses[f]);
-    speed[f] = Length((b.end[content::kLWrist] - b.end[kRoot]) -
-                      (a.end[content::kLWrist] - a.end[kRoot])) *
-               kClipRate;
+    speed[f] =
+        Length((b.end[kLWrist] - b.end[kRoot]) - (a.end[kLWrist] - a.end[kRoot])) * kClipRate;
   }
   return speed;
 }
@@ -133,8 +132,8 @@ TEST(AttackClip, SwingsLieAtTheSwingTablesFrames) {
     const Frames start = ForwardKinematics(attack[size_t(r.first + (r.last - r.first) / 5)]);
     const Frames end = ForwardKinematics(attack[size_t(r.last)]);
     const Mat3 facing = Transpose(RotY(attack[size_t(r.first)].angles[kRoot].y * kDeg));
-    const Vec3 move = facing * ((end.end[content::kRWrist] - end.end[kRoot]) -
-                                (start.end[content::kRWrist] - start.end[kRoot]));
+    const Vec3 move =
+        facing * ((end.end[kRWrist] - end.end[kRoot]) - (start.end[kRWrist] - start.end[kRoot]));
     if (r.kind == 1) {
       EXPECT_GT(move.x, 2.0) << "left slash " << r.first;
     } else if (r.kind == 2) {

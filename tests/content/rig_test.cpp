@@ -14,7 +14,7 @@ Posture ToPosture(const Pose& pose) {
   Posture p;
   p.root_position = {float(pose.root.x * kMotionScale), float(pose.root.y * kMotionScale),
                      float(pose.root.z * kMotionScale)};
-  for (int b = 0; b < content::kBoneCount; ++b)
+  for (int b = 0; b < kBoneCount; ++b)
     p.rotations[b] = CQuaternion::FromEuler(float(pose.angles[b].x), float(pose.angles[b].y),
                                             float(pose.angles[b].z));
   return p;
@@ -26,24 +26,24 @@ TEST(Rig, SkeletonFileLoadsWithTheGamesReader) {
   Skeleton skeleton("MartialArts.asf", kMotionScale);
   ASSERT_TRUE(skeleton.loaded());
   int dofs = 6;
-  for (int b = 1; b < content::kBoneCount; ++b) {
+  for (int b = 1; b < kBoneCount; ++b) {
     dofs += DofCount(b);
     EXPECT_NEAR(skeleton.bone(b).length, Bones()[b].length * kMotionScale, 1e-4) << b;
   }
   EXPECT_EQ(skeleton.dof_count(), dofs);
-  EXPECT_EQ(skeleton.bone(content::kLHipJoint).dof_count, 0);
-  EXPECT_EQ(skeleton.bone(content::kRHipJoint).dof_count, 0);
-  EXPECT_EQ(DofCount(content::kLFemur), 3);
+  EXPECT_EQ(skeleton.bone(kLHipJoint).dof_count, 0);
+  EXPECT_EQ(skeleton.bone(kRHipJoint).dof_count, 0);
+  EXPECT_EQ(DofCount(kLFemur), 3);
 }
 
 TEST(Rig, StandsAboutThirtyUnitsTall) {
   // Rest pose, feet flat: from the balls of the feet to the top of the head.
   Pose pose;
   const Frames f = ForwardKinematics(pose);
-  const double height = f.end[content::kHead].y - f.end[content::kLFoot].y;
+  const double height = f.end[kHead].y - f.end[kLFoot].y;
   EXPECT_GT(height, 27.0);
   EXPECT_LT(height, 31.0);
-  EXPECT_NEAR(f.end[content::kLFoot].y, f.end[content::kRFoot].y, 1e-9);
+  EXPECT_NEAR(f.end[kLFoot].y, f.end[kRFoot].y, 1e-9);
 }
 
 TEST(Rig, ForwardKinematicsAgreesWithTheGames) {
@@ -57,7 +57,7 @@ TEST(Rig, ForwardKinematicsAgreesWithTheGames) {
       const Pose& pose = clip[frame];
       skeleton.SetPosture(ToPosture(pose));
       const Frames mine = ForwardKinematics(pose);
-      for (int b = 0; b < content::kBoneCount; ++b) {
+      for (int b = 0; b < kBoneCount; ++b) {
         const CVector theirs = skeleton.BoneEndPosition(b);
         EXPECT_NEAR(theirs.x, mine.end[b].x * kMotionScale, 0.02) << "bone " << b;
         EXPECT_NEAR(theirs.y, mine.end[b].y * kMotionScale, 0.02) << "bone " << b;

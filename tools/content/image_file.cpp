@@ -10,16 +10,18 @@
 
 namespace kt::content {
 
-namespace {
-
 void Put16(Bytes& b, uint32_t v) {
   b += char(v & 0xff);
   b += char((v >> 8) & 0xff);
 }
+
 void Put32(Bytes& b, uint32_t v) {
   Put16(b, v & 0xffff);
   Put16(b, v >> 16);
 }
+
+namespace {
+
 uint32_t Get16(const Bytes& b, size_t at) {
   return uint8_t(b[at]) | uint32_t(uint8_t(b[at + 1])) << 8;
 }

@@ -22,6 +22,10 @@ struct Image {
 
 using Bytes = std::string;
 
+// Little-endian integers appended to a file's bytes (BMP, TGA, ICO and WAV all use them).
+void Put16(Bytes& b, uint32_t v);
+void Put32(Bytes& b, uint32_t v);
+
 // 24-bit uncompressed bitmap (alpha dropped).
 Bytes EncodeBmp(const Image& image);
 // Uncompressed true colour TGA, 24 or 32 bits, bottom row first.

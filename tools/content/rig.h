@@ -8,9 +8,10 @@
 #include <cmath>
 #include <string>
 
+#include "motion/bone_table.h"
+
 namespace kt::content {
 
-inline constexpr int kBoneCount = 31;
 inline constexpr double kPi = 3.14159265358979323846;
 inline constexpr double kDeg = kPi / 180.0;
 
@@ -50,40 +51,7 @@ Vec3 ToEuler(const Mat3& r);
 // The frame whose columns are x, y and x cross y (x and y unit and orthogonal).
 Mat3 FromAxes(Vec3 x, Vec3 y);
 
-enum Bone {
-  kRoot,
-  kLHipJoint,
-  kLFemur,
-  kLTibia,
-  kLFoot,
-  kLToes,
-  kRHipJoint,
-  kRFemur,
-  kRTibia,
-  kRFoot,
-  kRToes,
-  kLowerBack,
-  kUpperBack,
-  kThorax,
-  kLowerNeck,
-  kUpperNeck,
-  kHead,
-  kLClavicle,
-  kLHumerus,
-  kLRadius,
-  kLWrist,
-  kLHand,
-  kLFingers,
-  kLThumb,
-  kRClavicle,
-  kRHumerus,
-  kRRadius,
-  kRWrist,
-  kRHand,
-  kRFingers,
-  kRThumb,
-};
-
+// Bone indices, names and parents are the game's fixed table (motion/bone_table.h).
 struct BoneDef {
   const char* name;
   int parent;      // -1 for the root
