@@ -211,7 +211,7 @@ Position: 0 45 -600
 GameplayController: 1
 DatasetID: 3
 HitPoints: 15
-ZoneRect: -450 -1150 450 150
+ZoneRect: -360 -800 360 150
 End
 
 // ---- places the opening fly-over looks at, and the first view

@@ -144,6 +144,12 @@ TEST(DefaultScene, FightersStandOnTheCastleFloorClearOfItsWalls) {
     const float below = level.Trace(p, CVector{0, -10000, 0}, 0.0f) * 10000;
     EXPECT_NEAR(below, 45.0f, 6.0f) << "fighter " << i;
   }
+  // Wherever the boss reappears in its zone, it stands clear of pillars, statue and fountain.
+  float zone[4];
+  std::istringstream(SceneValues("ZoneRect").at(0)) >> zone[0] >> zone[1] >> zone[2] >> zone[3];
+  for (float x = zone[0]; x <= zone[2]; x += 20)
+    for (float z = zone[1]; z <= zone[3]; z += 20)
+      EXPECT_FALSE(level.Penetration(CVector{x, 45, z}, 20.0f)) << "zone point " << x << " " << z;
   // The walls hold a fighter in: walking from the player's start towards any side stops.
   const CVector start = fighters[0];
   for (const CVector move :
