@@ -70,7 +70,8 @@ TEST(DefaultClips, LoadThroughTheMotionReaderAndKeepPlantedFeetStill) {
     MotionData motion(file, file, kMotionScale, 1, 120);
     double worst = 0, root = 0;
     GameFootSliding(motion, 0.5, worst, root);
-    RecordProperty(std::string(file) + "_foot_slide_percent", int(std::lround(100 * worst / root)));
+    RecordProperty(std::string(file) + "_foot_slide_permille",
+                   int(std::lround(1000 * worst / root)));
     EXPECT_GT(root, 40.0) << file;  // walking is some 55 units/s, running 145
     EXPECT_LT(worst, 0.05 * root) << file << ": grounded foot moves at " << worst << " u/s";
   }
