@@ -205,7 +205,7 @@ Samples Speak(const std::vector<Phone>& phones, double f0_start, double f0_end, 
       x = r2(x, f[1], 110);
       x = r3(x, f[2], 170);
       x = 0.7 * x + 0.3 * r4(x, 3300, 250);
-      if (p.hiss_freq > 0) x += band(breath, p.hiss_freq, 2200) * 1.5;
+      if (p.hiss_freq > 0) x += band(breath, p.hiss_freq, 2200) * 0.3;
       out[n] = float(tilt.Low(x, 6000));
     }
   }
