@@ -8,6 +8,7 @@
 #include "console/cvar.h"
 #include "console/log.h"
 #include "graph/graph_kinds.h"
+#include "graph/row_scan.h"
 #include "graph/window_score.h"
 
 namespace kt {
@@ -67,7 +68,7 @@ MotionController::MotionController(MotionData* motion, int graph_type, float eva
   end_frame_ = frame_count_;
   const float seconds = transition_time < 0.0f ? float(transition_time_var) : transition_time;
   const float fps = motion_ ? float(motion_->frame_rate()) : 120.0f;
-  transition_length_ = int(std::ceil(fps * seconds));  // product in single precision
+  transition_length_ = JumpBlendLength(fps, seconds);
   name_ = UniqueName(motion_ ? motion_->name() : "none");
   Registry()[name_] = this;
   if (motion_) {

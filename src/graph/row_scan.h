@@ -7,6 +7,8 @@
 // Contents: GraphEdge - RowScanInput - RowScanFunction / ReferenceRowScan - RowScanKind.
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <span>
 #include <vector>
 
@@ -24,6 +26,12 @@ struct GraphEdge {
   float weight = 0.0f;
   bool operator==(const GraphEdge&) const = default;
 };
+
+// Jump-blend length L in frames. The product is formed in single precision, as the blend time is
+// a 32-bit setting: 0.15 s at 120 fps gives 18 (in double it would give 19).
+inline int JumpBlendLength(float frames_per_second, float seconds) {
+  return std::max(static_cast<int>(std::ceil(frames_per_second * seconds)), 1);
+}
 
 // Everything the scores need, as flat frame-major arrays, so the scan depends on no motion or
 // controller type. Frame f's data is at [f] (root positions) or [f * kJointCount + j].

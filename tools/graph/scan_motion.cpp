@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "graph/row_scan.h"
 #include "graph/window_score.h"
 #include "motion/skeleton.h"
 
@@ -51,7 +52,7 @@ std::unique_ptr<MotionData> LoadMotion(const std::string& name, const std::strin
 }
 
 int GraphSettings::Window() const {
-  return std::max(int(std::ceil(double(frame_rate) * transition_time)), 1);
+  return JumpBlendLength(static_cast<float>(frame_rate), transition_time);
 }
 
 std::span<const CVector> BuildPlayer::MarkerCache() {
