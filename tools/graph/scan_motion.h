@@ -21,7 +21,7 @@ std::unique_ptr<MotionData> LoadMotion(const std::string& name, const std::strin
                                        std::string& error, int max_frames = 0);
 
 // Graph construction settings: window L from the transition time and frame rate as the motion
-// controller computes it (ceil(rate x time)).
+// controller computes it (JumpBlendLength).
 struct GraphSettings {
   int eval_type = 2;
   float threshold = 0.96f;
