@@ -22,6 +22,7 @@
 #include "console/log.h"
 #include "graph/fast_row_scan.h"
 #include "scan_motion.h"
+#include "tool_args.h"
 
 namespace {
 

@@ -26,18 +26,16 @@
 #include "graph/graph_kinds.h"
 #include "graph/window_score.h"
 #include "scan_motion.h"
+#include "tool_args.h"
 
 namespace {
 
+using kt::tool::Args;
 using kt::tool::GraFile;
+using kt::tool::StderrSink;
 
 constexpr int kDifferent = 1;
 constexpr int kBadUsage = 2;
-
-class StderrSink final : public kt::LogSink {
- public:
-  void Print(const std::string& text, int) override { std::fprintf(stderr, "%s\n", text.c_str()); }
-};
 
 int Usage() {
   std::fputs(
@@ -53,29 +51,6 @@ int Usage() {
 int Fail(const std::string& message) {
   std::fprintf(stderr, "kinetrope-graph: %s\n", message.c_str());
   return kDifferent;
-}
-
-struct Args {
-  std::map<std::string, std::string> options;
-  std::vector<std::string> positional;
-  bool reference = false;
-  bool ok = true;
-};
-
-Args ParseArgs(int argc, char** argv) {
-  Args args;
-  for (int i = 2; i < argc; ++i) {
-    const std::string word = argv[i];
-    if (word == "--reference")
-      args.reference = true;
-    else if (word.rfind("--", 0) == 0 && i + 1 < argc)
-      args.options[word.substr(2)] = argv[++i];
-    else if (word.rfind("--", 0) == 0)
-      args.ok = false;
-    else
-      args.positional.push_back(word);
-  }
-  return args;
 }
 
 // Parses the whole word as a number; false for anything else.
@@ -152,12 +127,14 @@ int Build(const Args& args) {
 
   kt::tool::BuildPlayer player(*motion, settings);
   kt::GraphBuildOptions options;
-  options.row_scan = args.reference ? kt::RowScanKind::kReference : kt::RowScanKind::kFast;
+  options.row_scan =
+      args.flags.count("reference") ? kt::RowScanKind::kReference : kt::RowScanKind::kFast;
   options.write_cache = false;
   kt::CutoffGraph graph(player, options);
   ProgressBar bar;
   kt::FastRowScanProgressScope progress([&bar](int done, int total) { bar.Update(done, total); });
-  if (args.reference) std::fputs("building with the reference row scan (no progress)\n", stderr);
+  if (args.flags.count("reference"))
+    std::fputs("building with the reference row scan (no progress)\n", stderr);
   const auto start = std::chrono::steady_clock::now();
   graph.GenerateGraph();
   const double seconds =
@@ -211,7 +188,7 @@ int Info(const Args& args) {
 
 int main(int argc, char** argv) {
   if (argc < 2) return Usage();
-  const Args args = ParseArgs(argc, argv);
+  const Args args = kt::tool::ParseArgs(argc, argv, 2, {"reference"});
   if (!args.ok) return Usage();
   const std::string command = argv[1];
   if (command == "compare") return Compare(args);

@@ -79,13 +79,4 @@ ScanInputData::ScanInputData(const MotionData& motion, const GraphSettings& sett
   in.marker_weights = kMarkerWeights;
 }
 
-std::vector<std::string> SplitCommas(const std::string& text) {
-  std::vector<std::string> out;
-  size_t start = 0;
-  for (size_t comma; (comma = text.find(',', start)) != std::string::npos; start = comma + 1)
-    out.push_back(text.substr(start, comma - start));
-  out.push_back(text.substr(start));
-  return out;
-}
-
 }  // namespace kt::tool

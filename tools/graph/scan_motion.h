@@ -67,7 +67,4 @@ struct ScanInputData {
   RowScanInput in;
 };
 
-// Splits "a,b,c" at commas.
-std::vector<std::string> SplitCommas(const std::string& text);
-
 }  // namespace kt::tool

@@ -15,19 +15,19 @@
 
 #include "console/log.h"
 #include "motion/motion_data.h"
+#include "tool_args.h"
 
 namespace {
 
 using kt::CVector;
 using kt::MotionData;
+using kt::tool::Args;
+using kt::tool::ParseArgs;
+using kt::tool::SplitCommas;
+using kt::tool::StderrSink;
 
 constexpr int kBadInput = 1;
 constexpr int kBadUsage = 2;
-
-class StderrSink final : public kt::LogSink {
- public:
-  void Print(const std::string& text, int) override { std::fprintf(stderr, "%s\n", text.c_str()); }
-};
 
 int Usage() {
   std::fputs(
@@ -41,38 +41,6 @@ int Usage() {
 int Fail(const std::string& message) {
   std::fprintf(stderr, "kinetrope-motion: %s\n", message.c_str());
   return kBadInput;
-}
-
-// "--name value" options and the remaining positional words.
-struct Args {
-  std::map<std::string, std::string> options;
-  std::vector<std::string> positional;
-  bool ok = true;
-};
-
-Args ParseArgs(int argc, char** argv) {
-  Args args;
-  for (int i = 2; i < argc; ++i) {
-    const std::string word = argv[i];
-    if (word.rfind("--", 0) == 0) {
-      if (i + 1 >= argc)
-        args.ok = false;
-      else
-        args.options[word.substr(2)] = argv[++i];
-    } else {
-      args.positional.push_back(word);
-    }
-  }
-  return args;
-}
-
-std::vector<std::string> SplitCommas(const std::string& text) {
-  std::vector<std::string> out;
-  size_t start = 0;
-  for (size_t comma; (comma = text.find(',', start)) != std::string::npos; start = comma + 1)
-    out.push_back(text.substr(start, comma - start));
-  out.push_back(text.substr(start));
-  return out;
 }
 
 bool LoadSkeleton(const Args& args) {
