@@ -24,17 +24,6 @@ constexpr float kNoBest = -10000000.0f;
 // ---------------------------------------------------------------------------------------------
 // Windows and rows
 
-// The reference scan's input check: unusable input gives rows without edges.
-bool InputUsable(const RowScanInput& in) {
-  const size_t n = size_t(in.frame_count);
-  if (in.frame_count <= 0 || in.window < 1) return false;
-  if (in.root_positions.size() < n || in.rotations.size() < n * kJointCount) return false;
-  if (in.angle_weights.size() < size_t(kJointCount)) return false;
-  if (in.marker_weights.size() < size_t(kJointCount)) return false;
-  if (UsesMarkers(in.eval_type) && in.markers.size() < n * kJointCount) return false;
-  return true;
-}
-
 // Whether the window at f is a source row and a target of the reference scan: it starts
 // before N - L and does not reach its clip's end (first clip end >= f, or N).
 std::vector<char> UsableWindows(const RowScanInput& in) {
@@ -220,7 +209,7 @@ RowScanResult FastRowScan(const RowScanInput& input) {
 RowScanResult FastRowScan(const RowScanInput& input, const FastRowScanOptions& options,
                           FastRowScanStats* stats) {
   RowScanResult edges(size_t(std::max(input.frame_count, 0)));
-  if (!InputUsable(input) || input.frame_count <= input.window) return edges;
+  if (!RowScanInputUsable(input) || input.frame_count <= input.window) return edges;
   FastRowScanOptions opts = options;
   opts.tile_rows = std::max(opts.tile_rows, 1);
   opts.tile_cols = std::max(opts.tile_cols, 1);

@@ -148,18 +148,34 @@ float ScoreWindows(const RowScanInput& in, int a, int b, bool log_pair) {
   }
 }
 
-ScanFrames FlattenFrames(const MotionData& motion) {
+ScanFrames FlattenFrames(std::span<const Posture> postures) {
   ScanFrames out;
-  const int n = std::max(motion.frame_count(), 0);
-  out.roots.resize(size_t(n));
-  out.rotations.resize(size_t(n) * kJointCount);
-  for (int f = 0; f < n; ++f) {
-    const Posture& p = motion.posture(f);
-    out.roots[f] = p.root_position;
-    std::copy(p.rotations, p.rotations + kJointCount,
-              out.rotations.begin() + size_t(f) * kJointCount);
+  out.roots.reserve(postures.size());
+  out.rotations.reserve(postures.size() * kJointCount);
+  for (const Posture& p : postures) {
+    out.roots.push_back(p.root_position);
+    out.rotations.insert(out.rotations.end(), p.rotations, p.rotations + kJointCount);
   }
   return out;
+}
+
+OwnedScanInput::OwnedScanInput(std::span<const Posture> postures, std::vector<int> ends,
+                               std::vector<CVector> marker_positions, int window, int eval_type,
+                               float threshold)
+    : frames(FlattenFrames(postures)),
+      markers(std::move(marker_positions)),
+      clip_ends(std::move(ends)) {
+  if (clip_ends.empty()) clip_ends.push_back(int(postures.size()) - 1);
+  in.frame_count = int(postures.size());
+  in.window = window;
+  in.eval_type = eval_type;
+  in.threshold = threshold;
+  in.clip_ends = clip_ends;
+  in.root_positions = frames.roots;
+  in.rotations = frames.rotations;
+  in.markers = markers;
+  in.angle_weights = kAngleWeights;
+  in.marker_weights = kMarkerWeights;
 }
 
 RowScanInput MakeScanInput(GraphPlayer& player, const ScanFrames& frames) {

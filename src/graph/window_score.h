@@ -4,10 +4,12 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "graph/graph_player.h"
 #include "graph/row_scan.h"
+#include "motion/motion_data.h"
 
 namespace kt {
 
@@ -37,7 +39,25 @@ struct ScanFrames {
   std::vector<CVector> roots;
   std::vector<CQuaternion> rotations;
 };
-ScanFrames FlattenFrames(const MotionData& motion);
+ScanFrames FlattenFrames(std::span<const Posture> postures);
+inline ScanFrames FlattenFrames(const MotionData& motion) {
+  return FlattenFrames(motion.postures());
+}
+
+// A scoring input that owns the arrays it points into, for callers that score postures without
+// a motion controller (tools, benchmarks, tests). Not copyable: `in` points into the members.
+struct OwnedScanInput {
+  // An empty clip_ends means one clip; markers may be empty for the angle types.
+  OwnedScanInput(std::span<const Posture> postures, std::vector<int> clip_ends,
+                 std::vector<CVector> markers, int window, int eval_type, float threshold);
+  OwnedScanInput(const OwnedScanInput&) = delete;
+  OwnedScanInput& operator=(const OwnedScanInput&) = delete;
+
+  ScanFrames frames;
+  std::vector<CVector> markers;
+  std::vector<int> clip_ends;
+  RowScanInput in;
+};
 
 // The scoring input of `player`'s motion and construction settings over `frames` (which must
 // outlive it). Markers are fetched from the player for the marker types.

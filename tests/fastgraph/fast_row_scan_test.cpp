@@ -121,8 +121,8 @@ TEST_P(FastRowScanTypes, NotANumberInTheInputAsTheReference) {
   const int type = GetParam();
   test::ScanFixture data(test::WalkPostures(160, 0.5f, 33), {}, 6, type, test::EdgeThreshold(type));
   const float nan = std::numeric_limits<float>::quiet_NaN();
-  data.rotations[40 * kJointCount + 2].x = nan;
-  data.rotations[40 * kJointCount].w = nan;
+  data.frames.rotations[40 * kJointCount + 2].x = nan;
+  data.frames.rotations[40 * kJointCount].w = nan;
   if (!data.markers.empty()) data.markers[40 * kJointCount + 3].y = nan;
   ExpectSameEdges(Fast(data.in, 32, 48), ReferenceRowScan(data.in));
 }

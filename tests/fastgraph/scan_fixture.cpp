@@ -9,29 +9,18 @@
 
 namespace kt::test {
 
+namespace {
+std::vector<CVector> FixtureMarkers(const std::vector<Posture>& frames, int eval_type) {
+  if (!UsesMarkers(eval_type)) return {};
+  MotionData motion("fast_scan_fixture", frames);
+  return motion.ComputeMarkerPositions(eval_type);
+}
+}  // namespace
+
 ScanFixture::ScanFixture(const std::vector<Posture>& frames, std::vector<int> ends, int window,
                          int eval_type, float threshold)
-    : clip_ends(std::move(ends)) {
-  for (const Posture& p : frames) {
-    roots.push_back(p.root_position);
-    rotations.insert(rotations.end(), p.rotations, p.rotations + kJointCount);
-  }
-  if (clip_ends.empty()) clip_ends.push_back(int(frames.size()) - 1);
-  if (UsesMarkers(eval_type)) {
-    MotionData motion("fast_scan_fixture", frames);
-    markers = motion.ComputeMarkerPositions(eval_type);
-  }
-  in.frame_count = int(frames.size());
-  in.window = window;
-  in.eval_type = eval_type;
-  in.threshold = threshold;
-  in.clip_ends = clip_ends;
-  in.root_positions = roots;
-  in.rotations = rotations;
-  in.markers = markers;
-  in.angle_weights = kAngleWeights;
-  in.marker_weights = kMarkerWeights;
-}
+    : OwnedScanInput(frames, std::move(ends), FixtureMarkers(frames, eval_type), window, eval_type,
+                     threshold) {}
 
 float EdgeThreshold(int eval_type) {
   static const float kThresholds[4] = {0.96f, 0.46f, -100.0f, 0.96f};

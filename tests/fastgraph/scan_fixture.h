@@ -5,23 +5,15 @@
 #include <string>
 #include <vector>
 
-#include "graph/row_scan.h"
+#include "graph/window_score.h"
 #include "motion/posture.h"
 
 namespace kt::test {
 
-// Owns the arrays a RowScanInput points into.
-struct ScanFixture {
+// A scan input over synthetic or real postures, with the markers its type needs.
+struct ScanFixture : OwnedScanInput {
   ScanFixture(const std::vector<Posture>& frames, std::vector<int> clip_ends, int window,
               int eval_type, float threshold);
-  ScanFixture(const ScanFixture&) = delete;
-  ScanFixture& operator=(const ScanFixture&) = delete;
-
-  std::vector<CVector> roots;
-  std::vector<CQuaternion> rotations;
-  std::vector<CVector> markers;
-  std::vector<int> clip_ends;
-  RowScanInput in;
 };
 
 // The threshold of each evaluation type that yields plenty of edges on real clips.

@@ -11,29 +11,11 @@
 namespace kt {
 namespace {
 
-// Flat scan input over postures (one clip unless clip ends are given).
-struct ScanData {
+// Flat scan input over postures (one clip unless clip ends are given), without markers.
+struct ScanData : OwnedScanInput {
   explicit ScanData(const std::vector<Posture>& frames, int window, int eval_type = 0,
-                    float threshold = test::kCodedThreshold, std::vector<int> ends = {}) {
-    for (const Posture& p : frames) {
-      roots.push_back(p.root_position);
-      rotations.insert(rotations.end(), p.rotations, p.rotations + kJointCount);
-    }
-    clip_ends = ends.empty() ? std::vector<int>{int(frames.size()) - 1} : ends;
-    in.frame_count = int(frames.size());
-    in.window = window;
-    in.eval_type = eval_type;
-    in.threshold = threshold;
-    in.clip_ends = clip_ends;
-    in.root_positions = roots;
-    in.rotations = rotations;
-    in.angle_weights = kAngleWeights;
-    in.marker_weights = kMarkerWeights;
-  }
-  std::vector<CVector> roots;
-  std::vector<CQuaternion> rotations;
-  std::vector<int> clip_ends;
-  RowScanInput in;
+                    float threshold = test::kCodedThreshold, std::vector<int> ends = {})
+      : OwnedScanInput(frames, std::move(ends), {}, window, eval_type, threshold) {}
 };
 
 std::vector<Posture> Identical(int n) { return test::CodedFrames(std::vector<int>(n, 0)); }
@@ -114,7 +96,7 @@ TEST(WindowScore, FormulasOnKnownWindows) {
 
   // Markers: identical shapes, but window b's root travels 2 per frame, a's 1 per frame.
   std::vector<CVector> markers(60 * kJointCount, CVector(1, 2, 3));
-  for (int f = 30; f < 60; ++f) data.roots[f] = CVector(2.0f * f, 0, 0);
+  for (int f = 30; f < 60; ++f) data.frames.roots[f] = CVector(2.0f * f, 0, 0);
   data.in.markers = markers;
   data.in.eval_type = 2;
   const float ab = ScoreWindows(data.in, 0, 30), ba = ScoreWindows(data.in, 30, 0);

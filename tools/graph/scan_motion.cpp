@@ -60,23 +60,11 @@ std::span<const CVector> BuildPlayer::MarkerCache() {
   return markers_;
 }
 
-ScanInputData::ScanInputData(const MotionData& motion, const GraphSettings& settings) {
-  const int n = motion.frame_count();
-  for (const Posture& p : motion.postures()) {
-    roots.push_back(p.root_position);
-    rotations.insert(rotations.end(), p.rotations, p.rotations + kJointCount);
-  }
-  if (UsesMarkers(settings.eval_type)) markers = motion.ComputeMarkerPositions(settings.eval_type);
-  in.frame_count = n;
-  in.window = settings.Window();
-  in.eval_type = settings.eval_type;
-  in.threshold = settings.threshold;
-  in.clip_ends = motion.clip_ends();
-  in.root_positions = roots;
-  in.rotations = rotations;
-  in.markers = markers;
-  in.angle_weights = kAngleWeights;
-  in.marker_weights = kMarkerWeights;
-}
+ScanInputData::ScanInputData(const MotionData& motion, const GraphSettings& settings)
+    : OwnedScanInput(motion.postures(), motion.clip_ends(),
+                     UsesMarkers(settings.eval_type)
+                         ? motion.ComputeMarkerPositions(settings.eval_type)
+                         : std::vector<CVector>{},
+                     settings.Window(), settings.eval_type, settings.threshold) {}
 
 }  // namespace kt::tool

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "graph/graph_player.h"
-#include "graph/row_scan.h"
+#include "graph/window_score.h"
 #include "motion/motion_data.h"
 
 namespace kt::tool {
@@ -56,15 +56,8 @@ class BuildPlayer : public GraphPlayer {
 };
 
 // The row-scan input of a motion, with the arrays it points into.
-struct ScanInputData {
+struct ScanInputData : OwnedScanInput {
   ScanInputData(const MotionData& motion, const GraphSettings& settings);
-  ScanInputData(const ScanInputData&) = delete;
-  ScanInputData& operator=(const ScanInputData&) = delete;
-
-  std::vector<CVector> roots;
-  std::vector<CQuaternion> rotations;
-  std::vector<CVector> markers;
-  RowScanInput in;
 };
 
 }  // namespace kt::tool
