@@ -194,7 +194,7 @@ void SkeletonController::MixOverlay() {
     float now[3] = {bone.angle_x, bone.angle_y, bone.angle_z};
     if (denominator != 0.0f) {  // otherwise the root motion's angles stay
       float e[3];
-      over.rotations[j].ToEuler(e);
+      BoneEuler(bone, over.rotations[j], e);  // the same triple SetPosture gave the skeleton
       const int has[3] = {bone.has_x, bone.has_y, bone.has_z};
       for (int axis = 0; axis < 3; ++axis)
         if (has[axis]) now[axis] = ((1.0f - w) * wr * now[axis] + wb * e[axis]) / denominator;

@@ -176,6 +176,23 @@ TEST_F(SkeletonControllerTest, CompletedFadeOutAlsoDropsTheIncomingOverlay) {
   EXPECT_NEAR(skeleton_.bone(kLHumerus).angle_x, 0.0f, 1e-3f);
 }
 
+TEST_F(SkeletonControllerTest, EulerMixOfAWristTurnedPastNinetyDegrees) {
+  // lwrist turns about y only; 100 degrees has a second Euler triple (180, 80, 180), and the
+  // mix must take the overlay's angle in the form the skeleton holds it.
+  std::vector<Posture> turned = Still(0.0f);
+  for (Posture& p : turned) p.rotations[kLWrist] = CQuaternion::FromEuler(0.0f, 100.0f, 0.0f);
+  MotionData wrist("wrist", turned, 120, 2);
+  SkeletonController s(&skeleton_);
+  MotionController root(&zero_), overlay(&wrist);
+  s.SetRootMotion(&root);
+  s.SetBlendMotion(&overlay);
+  s.Update();
+  clock_.Advance(0.5);
+  s.Update();  // fade-in complete: the overlay's wrist angle replaces the root's
+  EXPECT_FALSE(s.fading_in());
+  EXPECT_NEAR(skeleton_.bone(kLWrist).angle_y, 100.0f, 1e-2f);
+}
+
 TEST_F(SkeletonControllerTest, EulerMixKeepsRootAnglesWhereBothWeightsVanish) {
   // Root weights type 2 and overlay weights type 2 give lfemur 0 + 0 at full overlay weight.
   MotionData root_motion("rootarms", Still(10.0f), 120, 2);
