@@ -125,6 +125,12 @@ void SkeletonController::SetBlendMotion(MotionController* m) {
     }
     return;
   }
+  if (!m) {
+    // No overlay at once: an incoming one must not come back with the next overlay.
+    if (overlay_) overlay_->Stop();
+    if (incoming_overlay_) incoming_overlay_->Stop();
+    incoming_overlay_ = nullptr;
+  }
   overlay_ = m;
   overlay_fade_ = 0.0f;
   fading_out_ = false;

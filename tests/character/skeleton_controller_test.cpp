@@ -193,6 +193,23 @@ TEST_F(SkeletonControllerTest, EulerMixOfAWristTurnedPastNinetyDegrees) {
   EXPECT_NEAR(skeleton_.bone(kLWrist).angle_y, 100.0f, 1e-2f);
 }
 
+TEST_F(SkeletonControllerTest, ClearingTheOverlayAlsoDropsTheIncomingOne) {
+  SkeletonController s(&skeleton_);
+  MotionController root(&zero_), first(&arms_), second(&arms_), third(&arms_);
+  s.SetRootMotion(&root);
+  s.SetBlendMotion(&first);
+  s.Update();
+  s.SetBlendMotion(&second);
+  s.SetBlendMotion(nullptr);
+  EXPECT_EQ(s.BlendMotion(), nullptr);
+  EXPECT_EQ(s.incoming_overlay(), nullptr);
+  EXPECT_FALSE(first.playing());
+  EXPECT_FALSE(second.playing());
+  s.SetBlendMotion(&third);
+  EXPECT_EQ(s.BlendMotion(), &third);
+  EXPECT_EQ(s.incoming_overlay(), nullptr);
+}
+
 TEST_F(SkeletonControllerTest, EulerMixKeepsRootAnglesWhereBothWeightsVanish) {
   // Root weights type 2 and overlay weights type 2 give lfemur 0 + 0 at full overlay weight.
   MotionData root_motion("rootarms", Still(10.0f), 120, 2);
