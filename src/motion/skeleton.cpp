@@ -357,7 +357,7 @@ Skeleton& MarkerSkeleton() {
 
 bool UseMotionSkeletons(const std::string& asf_path) {
   Shared().motion = std::make_unique<Skeleton>(asf_path, kMotionScale);
-  Shared().marker = std::make_unique<Skeleton>(asf_path, kMotionScale);
+  Shared().marker = std::make_unique<Skeleton>(*Shared().motion);  // same file: read it once
   return Shared().motion->loaded();
 }
 
