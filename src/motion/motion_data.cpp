@@ -218,9 +218,11 @@ int MotionData::ReadBinaryPostures(const std::string& path) {
   return 0;
 }
 
-int MotionData::DumpMarkerPositions(const std::string& path, const Posture* postures, int count,
-                                    int kind) {
-  std::vector<CVector> markers(size_t(count) * kBoneCount);
+namespace {
+
+// Root-relative markers for kind 2, global ones for any other kind, 31 per posture.
+std::vector<CVector> MarkersOf(const Posture* postures, int count, int kind) {
+  std::vector<CVector> markers(size_t(std::max(count, 0)) * kBoneCount);
   Skeleton& skeleton = MarkerSkeleton();
   for (int f = 0; f < count; ++f) {
     CVector* out = &markers[size_t(f) * kBoneCount];
@@ -229,6 +231,14 @@ int MotionData::DumpMarkerPositions(const std::string& path, const Posture* post
     else
       skeleton.GlobalMarkerPositions(postures[f], out);
   }
+  return markers;
+}
+
+}  // namespace
+
+int MotionData::DumpMarkerPositions(const std::string& path, const Posture* postures, int count,
+                                    int kind) {
+  const std::vector<CVector> markers = MarkersOf(postures, count, kind);
   if (!WriteCache(path, count, markers.data(), markers.size() * sizeof(CVector))) {
     LogPrintf("DumpMarkerPositions: Error outputing %s", path.c_str());
     return -1;
@@ -575,16 +585,7 @@ std::vector<CVector> MotionData::LoadMarkerPositions(int kind) const {
 }
 
 std::vector<CVector> MotionData::ComputeMarkerPositions(int kind) const {
-  std::vector<CVector> markers(size_t(std::max(frame_count_, 0)) * kBoneCount);
-  Skeleton& skeleton = MarkerSkeleton();
-  for (int f = 0; f < frame_count_; ++f) {
-    CVector* out = &markers[size_t(f) * kBoneCount];
-    if (kind == kRootRelativeMarkers)
-      skeleton.RootRelativeMarkerPositions(postures_[size_t(f)], out);
-    else
-      skeleton.GlobalMarkerPositions(postures_[size_t(f)], out);
-  }
-  return markers;
+  return MarkersOf(postures_.data(), frame_count_, kind);
 }
 
 std::vector<CVector> MotionData::MarkerPositions(int kind) const {
