@@ -54,6 +54,11 @@ bool ParseHeader(std::span<const unsigned char> data, BmpHeader& h, const std::s
   } else if (info_size >= 40 && data.size() >= kFileHeaderSize + info_size) {
     h.width = int32_t(ReadLE32(info + 4));
     h.height = int32_t(ReadLE32(info + 8));
+    // The one height whose row count (its negation) does not fit in an int.
+    if (h.height == INT32_MIN) {
+      LogPrintf("LoadBMP: '%s' has an unusable height %d", name.c_str(), h.height);
+      return false;
+    }
     h.bits = int(ReadLE16(info + 14));
     h.compression = ReadLE32(info + 16);
     h.palette_entries = ReadLE32(info + 32);

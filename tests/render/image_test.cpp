@@ -129,6 +129,13 @@ TEST(BmpReader, NegativeHeightMeansTopRowFirst) {
   Image image;
   ASSERT_TRUE(DecodeImage(file, image, "down.bmp"));
   EXPECT_EQ(image.pixels, (Bytes{4, 5, 6, 1, 2, 3}));
+
+  // The most negative height has no positive row count.
+  file[22] = file[23] = file[24] = 0;
+  file[25] = 0x80;
+  test::LogCapture log;
+  EXPECT_FALSE(DecodeImage(file, image, "min.bmp"));
+  EXPECT_TRUE(log.Contains("unusable height"));
 }
 
 TEST(BmpReader, TruncatedOrUnsupportedFilesFail) {
