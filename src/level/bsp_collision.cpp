@@ -15,13 +15,13 @@ namespace {
 // shape lies wholly in front of the node's plane, -1 when wholly behind it, 0 when across.
 template <typename Side>
 void WalkTree(const std::vector<BspNode>& nodes, size_t leaf_count, std::vector<int>& leaves,
-              Side side) {
+              std::vector<int>& pending, Side side) {
   leaves.clear();
   if (nodes.empty()) {
     if (leaf_count) leaves.push_back(0);
     return;
   }
-  std::vector<int> pending{0};
+  pending.assign(1, 0);
   while (!pending.empty()) {
     int index = pending.back();
     pending.pop_back();
@@ -38,14 +38,14 @@ void WalkTree(const std::vector<BspNode>& nodes, size_t leaf_count, std::vector<
 }  // namespace
 
 void BspLevel::CollectSphereLeaves(const CVector& centre, float radius) {
-  WalkTree(nodes_, leaves_.size(), touched_leaves_, [&](const BspNode& node) {
+  WalkTree(nodes_, leaves_.size(), touched_leaves_, pending_nodes_, [&](const BspNode& node) {
     const float d = Dot(PlaneNormal(node.plane), centre) - planes_[node.plane].dist;
     return d >= radius ? 1 : d <= -radius ? -1 : 0;
   });
 }
 
 void BspLevel::CollectSweptLeaves(const CVector& start, const CVector& move, float radius) {
-  WalkTree(nodes_, leaves_.size(), touched_leaves_, [&](const BspNode& node) {
+  WalkTree(nodes_, leaves_.size(), touched_leaves_, pending_nodes_, [&](const BspNode& node) {
     const CVector n = PlaneNormal(node.plane);
     const float d0 = Dot(n, start) - planes_[node.plane].dist;
     const float dm = Dot(n, move);

@@ -90,8 +90,8 @@ class BspLevel {
   void Render(const CVector& eye);
   // The culling half of Render, without GL: clears the drawn-face set and the blended list,
   // and returns the faces to draw in the first pass, in order (blended ones go to
-  // blended_faces()).
-  std::vector<int> CollectVisibleFaces(const CVector& eye, const Frustum& frustum);
+  // blended_faces()). The list is the level's own, refilled by the next call.
+  const std::vector<int>& CollectVisibleFaces(const CVector& eye, const Frustum& frustum);
 
   // The texture a face shows now: its own, or a frame of its animated shader.
   unsigned FaceTexture(int face);
@@ -170,7 +170,10 @@ class BspLevel {
   unsigned lightmap_textures_[kMaxBspLightmaps];
   int sky_box_[6];
   std::vector<int> touched_leaves_;
+  std::vector<int> opaque_faces_;
   std::vector<int> blended_faces_;
+  // Scratch stack of the tree walks of collision.
+  std::vector<int> pending_nodes_;
   std::vector<LevelShader> shaders_;
   FrameTimer level_clock_;
   std::vector<uint32_t> drawn_faces_;

@@ -43,8 +43,9 @@ void SelectClientUnit(GLenum unit) {
 
 }  // namespace
 
-std::vector<int> BspLevel::CollectVisibleFaces(const CVector& eye, const Frustum& frustum) {
-  std::vector<int> opaque;
+const std::vector<int>& BspLevel::CollectVisibleFaces(const CVector& eye, const Frustum& frustum) {
+  std::vector<int>& opaque = opaque_faces_;
+  opaque.clear();
   blended_faces_.clear();
   std::fill(drawn_faces_.begin(), drawn_faces_.end(), 0u);
   const int eye_cluster = LeafCluster(FindLeaf(eye));
@@ -79,7 +80,7 @@ void BspLevel::Render(const CVector& eye) {
   glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
   Frustum frustum;
   frustum.ExtractPlanes(projection, modelview);
-  const std::vector<int> opaque = CollectVisibleFaces(eye, frustum);
+  const std::vector<int>& opaque = CollectVisibleFaces(eye, frustum);
 
   if (has_sky_box()) DrawSkyBox(eye);
 
