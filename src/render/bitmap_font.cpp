@@ -78,15 +78,22 @@ void DeleteBitmapFont(BitmapFont& font) {
   font.base = 0;
 }
 
-void DrawFontText(const BitmapFont& font, const std::string& text) {
+void DrawFontText(const BitmapFont& font, std::string_view text) {
   if (font.base == 0 || text.empty()) return;
-  std::vector<unsigned char> codes;
-  codes.reserve(text.size());
-  for (unsigned char c : text)
-    if (c >= kFontFirstChar && c < kFontFirstChar + kFontCharCount) codes.push_back(c);
+  // Filtered through a fixed buffer: text is drawn every frame and must not allocate.
+  unsigned char codes[kPrintBufferSize];
   glPushAttrib(GL_LIST_BIT);
   glListBase(font.base - kFontFirstChar);
-  glCallLists(GLsizei(codes.size()), GL_UNSIGNED_BYTE, codes.data());
+  size_t count = 0;
+  for (unsigned char c : text) {
+    if (c < kFontFirstChar || c >= kFontFirstChar + kFontCharCount) continue;
+    codes[count++] = c;
+    if (count == sizeof codes) {
+      glCallLists(GLsizei(count), GL_UNSIGNED_BYTE, codes);
+      count = 0;
+    }
+  }
+  if (count) glCallLists(GLsizei(count), GL_UNSIGNED_BYTE, codes);
   glPopAttrib();
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace kt {
 
@@ -27,6 +28,6 @@ void PrintAtRaster(const BitmapFont& font, float x, float y, const char* format,
     __attribute__((format(printf, 4, 5)));
 // Calls the character lists for the text's bytes at the current raster position; bytes outside
 // 32..127 are skipped.
-void DrawFontText(const BitmapFont& font, const std::string& text);
+void DrawFontText(const BitmapFont& font, std::string_view text);
 
 }  // namespace kt
