@@ -40,7 +40,9 @@ bool GLView::MakeCurrent() {
 }
 
 void GLView::Render() {
-  if (!RenderingEnabled() || !context_ || !MakeCurrent()) return;
+  // Making the context current comes first: the first time, it starts the world, which enables
+  // rendering.
+  if (!MakeCurrent() || !RenderingEnabled()) return;
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glMatrixMode(GL_MODELVIEW);
   WorldFrame();
@@ -61,7 +63,6 @@ void GLView::OnSize(wxSizeEvent& event) {
 
 void GLView::OnPaint(wxPaintEvent&) {
   wxPaintDC dc(this);
-  MakeCurrent();
   Render();
 }
 
@@ -73,7 +74,6 @@ void GLView::OnEnterWindow(wxMouseEvent& event) {
 }
 
 void GLView::OnIdle(wxIdleEvent& event) {
-  MakeCurrent();
   Render();
   event.RequestMore();
 }
