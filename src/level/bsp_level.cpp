@@ -243,7 +243,8 @@ bool BspLevel::LoadShaderAnimation(LevelShader& shader, float speed, int first, 
   }
   shader.anim_speed = speed;
   shader.anim_frame_count = last - first + 1;
-  shader.anim_time_offset = float(std::rand() * 0.001);
+  // 0 to 32.767 seconds whatever the library's RAND_MAX.
+  shader.anim_time_offset = float((std::rand() % 32768) * 0.001);
   shader.anim_frames.assign(shader.anim_frame_count, 0u);
   for (int k = 0; k < shader.anim_frame_count; ++k) {
     std::string path;

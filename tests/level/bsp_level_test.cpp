@@ -144,6 +144,8 @@ TEST_F(LevelLoad, ShadersAndAnimation) {
   ASSERT_TRUE(level->LoadShaderAnimation(shader, 2.0f, 1, 3, "frame%d.jpg"));
   EXPECT_EQ(shader.flags, unsigned(kShaderBlendAdd | kShaderAnimate));
   EXPECT_EQ(shader.anim_frame_count, 3);
+  EXPECT_GE(shader.anim_time_offset, 0.0f);
+  EXPECT_LE(shader.anim_time_offset, 32.767f);
   shader.anim_time_offset = 0.0f;
   const int index = level->AddShader(shader);
   level->AssignShader(index, 1);
