@@ -15,15 +15,13 @@
 #include "level/level_view.h"
 #include "render/gl_extensions.h"
 #include "render/offscreen.h"
+#include "tool_args.h"
 
 namespace {
 
 using namespace kt;
 
-class StderrSink final : public LogSink {
- public:
-  void Print(const std::string& text, int) override { std::fprintf(stderr, "%s\n", text.c_str()); }
-};
+using kt::tool::StderrSink;
 
 int Usage() {
   std::fprintf(stderr,
