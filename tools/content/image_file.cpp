@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <csetjmp>
 #include <cstring>
+#include <span>
+
+#include "render/image.h"
 
 namespace kt::content {
 
@@ -54,7 +57,7 @@ void PutDib(Bytes& out, const Image& image, int bits, int header_height) {
   }
 }
 
-// Reads a DIB of 24 or 32 bits (positive height, bottom-up) starting at `at`.
+// Reads an icon's DIB of 24 or 32 bits (positive height, bottom-up) starting at `at`.
 Image GetDib(const Bytes& b, size_t at, size_t pixels, int rows) {
   if (b.size() < at + 40) return {};
   const int w = int(Get32(b, at + 4));
@@ -76,6 +79,23 @@ Image GetDib(const Bytes& b, size_t at, size_t pixels, int rows) {
   return image;
 }
 
+// Decodes with the game's own reader and turns its bottom-first RGB(A) into top-first RGBA.
+Image FromGameReader(const Bytes& bytes, bool (*decode)(std::span<const unsigned char>, kt::Image&,
+                                                        const std::string&)) {
+  kt::Image game;
+  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+  if (!decode(std::span(data, bytes.size()), game, "generated image")) return {};
+  Image image(game.width, game.height);
+  for (int y = 0; y < game.height; ++y)
+    for (int x = 0; x < game.width; ++x) {
+      const unsigned char* p = game.Pixel(x, game.height - 1 - y);
+      uint8_t* d = image.At(x, y);
+      d[0] = p[0], d[1] = p[1], d[2] = p[2];
+      d[3] = game.channels == 4 ? p[3] : 255;
+    }
+  return image;
+}
+
 }  // namespace
 
 Bytes EncodeBmp(const Image& image) {
@@ -88,11 +108,7 @@ Bytes EncodeBmp(const Image& image) {
   return out + dib;
 }
 
-Image DecodeBmp(const Bytes& b) {
-  if (b.size() < 54 || b[0] != 'B' || b[1] != 'M') return {};
-  const int rows = int(int32_t(Get32(b, 22)));
-  return GetDib(b, 14, Get32(b, 10), rows);
-}
+Image DecodeBmp(const Bytes& b) { return FromGameReader(b, kt::DecodeBMP); }
 
 Bytes EncodeTga(const Image& image, bool alpha) {
   Bytes out(18, '\0');
@@ -112,23 +128,7 @@ Bytes EncodeTga(const Image& image, bool alpha) {
   return out;
 }
 
-Image DecodeTga(const Bytes& b) {
-  if (b.size() < 18 || b[2] != 2) return {};
-  const int w = int(Get16(b, 12)), h = int(Get16(b, 14)), bits = uint8_t(b[16]);
-  if (w <= 0 || h <= 0 || (bits != 24 && bits != 32)) return {};
-  const size_t start = 18 + uint8_t(b[0]);
-  const size_t bpp = size_t(bits / 8);
-  if (start + size_t(w) * h * bpp > b.size()) return {};
-  Image image(w, h);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      const size_t p = start + (size_t(h - 1 - y) * w + x) * bpp;
-      uint8_t* d = image.At(x, y);
-      d[0] = uint8_t(b[p + 2]), d[1] = uint8_t(b[p + 1]), d[2] = uint8_t(b[p]);
-      d[3] = bpp == 4 ? uint8_t(b[p + 3]) : 255;
-    }
-  return image;
-}
+Image DecodeTga(const Bytes& b) { return FromGameReader(b, kt::DecodeTGA); }
 
 Bytes EncodeIco(const Image& image) {
   Bytes dib;
@@ -208,40 +208,7 @@ Bytes EncodeJpeg(const Image& image, int quality) {
   return out;
 }
 
-Image DecodeJpeg(const Bytes& bytes) {
-  jpeg_decompress_struct info;
-  JpegError err;
-  info.err = jpeg_std_error(&err.mgr);
-  err.mgr.error_exit = OnJpegError;
-  Image image;
-  if (setjmp(err.jump)) {
-    jpeg_destroy_decompress(&info);
-    return {};
-  }
-  jpeg_create_decompress(&info);
-  jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-  if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK) {
-    jpeg_destroy_decompress(&info);
-    return {};
-  }
-  info.out_color_space = JCS_RGB;
-  jpeg_start_decompress(&info);
-  image = Image(int(info.output_width), int(info.output_height));
-  std::vector<uint8_t> row(size_t(info.output_width) * 3);
-  while (info.output_scanline < info.output_height) {
-    const int y = int(info.output_scanline);
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_read_scanlines(&info, rows, 1);
-    for (int x = 0; x < image.width; ++x) {
-      uint8_t* d = image.At(x, y);
-      std::memcpy(d, &row[size_t(x) * 3], 3);
-      d[3] = 255;
-    }
-  }
-  jpeg_finish_decompress(&info);
-  jpeg_destroy_decompress(&info);
-  return image;
-}
+Image DecodeJpeg(const Bytes& bytes) { return FromGameReader(bytes, kt::DecodeJPEG); }
 
 namespace {
 

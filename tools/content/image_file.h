@@ -35,7 +35,8 @@ Bytes EncodePng(const Image& image);
 // Icon with one 32-bit image (alpha kept, AND mask from alpha).
 Bytes EncodeIco(const Image& image);
 
-// Decoders return an empty image (width 0) when the bytes are not a file they understand.
+// Decoders return an empty image (width 0) when the bytes are not a file they understand. BMP,
+// TGA and JPEG go through the game's own readers (render/image.h).
 Image DecodeBmp(const Bytes& bytes);
 Image DecodeTga(const Bytes& bytes);
 Image DecodeJpeg(const Bytes& bytes);
