@@ -21,9 +21,8 @@ const float kBodyWeights[5][kBoneCount] = {
 };
 // clang-format on
 
-float BodyWeightOf(const MotionController* m, int joint) {
-  const float* table = m && m->motion() ? BodyWeightTable(m->motion()->body_weights()) : nullptr;
-  return table ? table[joint] : 0.0f;
+const float* BodyWeightsOf(const MotionController* m) {
+  return m && m->motion() ? BodyWeightTable(m->motion()->body_weights()) : nullptr;
 }
 
 }  // namespace
@@ -182,32 +181,31 @@ void SkeletonController::MixOverlay() {
   float w = 1.0f;
   if (!AdvanceOverlayFades(w) || !skeleton_) return;
 
-  // The skeleton takes whole postures: build one from the root result with the mixed joints.
-  Posture mixed = posture_;
+  // The skeleton already holds the root result; only the mixed joints' angles change.
+  const float* overlay_weights = BodyWeightsOf(overlay_);
+  const float* root_weights = BodyWeightsOf(root_);
   const Posture& over = overlay_->ShownPosture();
   for (int j = 1; j < kBoneCount; ++j) {
-    const float wb = BodyWeightOf(overlay_, j);
+    const float wb = overlay_weights ? overlay_weights[j] : 0.0f;
+    const Bone& bone = skeleton_->bone(j);
+    float angles[3];
     if (quat_blend != 0) {
       CQuaternion b = over.rotations[j];
       if (incoming_overlay_)
         b = Slerp(overlay_cross_fade_, b, incoming_overlay_->ShownPosture().rotations[j]);
-      mixed.rotations[j] = Slerp(w * wb, posture_.rotations[j], b);
+      BoneEuler(bone, Slerp(w * wb, posture_.rotations[j], b), angles);
+      skeleton_->SetBoneAngles(j, angles);
       continue;
     }
-    const float wr = BodyWeightOf(root_, j);
+    const float wr = root_weights ? root_weights[j] : 0.0f;
     const float denominator = (1.0f - w) * wr + wb;
-    const Bone& bone = skeleton_->bone(j);
-    float now[3] = {bone.angle_x, bone.angle_y, bone.angle_z};
-    if (denominator != 0.0f) {  // otherwise the root motion's angles stay
-      float e[3];
-      BoneEuler(bone, over.rotations[j], e);  // the same triple SetPosture gave the skeleton
-      const int has[3] = {bone.has_x, bone.has_y, bone.has_z};
-      for (int axis = 0; axis < 3; ++axis)
-        if (has[axis]) now[axis] = ((1.0f - w) * wr * now[axis] + wb * e[axis]) / denominator;
-    }
-    mixed.rotations[j] = CQuaternion::FromEuler(now[0], now[1], now[2]);
+    if (denominator == 0.0f) continue;  // the root motion's angles stay
+    BoneEuler(bone, over.rotations[j], angles);  // the same triple SetPosture gave the skeleton
+    const float now[3] = {bone.angle_x, bone.angle_y, bone.angle_z};
+    for (int axis = 0; axis < 3; ++axis)
+      angles[axis] = ((1.0f - w) * wr * now[axis] + wb * angles[axis]) / denominator;
+    skeleton_->SetBoneAngles(j, angles);
   }
-  skeleton_->SetPosture(mixed);
 }
 
 }  // namespace kt

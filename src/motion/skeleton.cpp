@@ -258,13 +258,17 @@ void BoneEuler(const Bone& bone, const CQuaternion& rotation, float out[3]) {
 void Skeleton::SetPosture(const Posture& posture) {
   root_position_ = posture.root_position;
   for (int b = 0; b < kBoneCount; ++b) {
-    Bone& bone = bones_[b];
     float angles[3];
-    BoneEuler(bone, posture.rotations[b], angles);
-    if (bone.has_x) bone.angle_x = angles[0];
-    if (bone.has_y) bone.angle_y = angles[1];
-    if (bone.has_z) bone.angle_z = angles[2];
+    BoneEuler(bones_[b], posture.rotations[b], angles);
+    SetBoneAngles(b, angles);
   }
+}
+
+void Skeleton::SetBoneAngles(int index, const float angles[3]) {
+  Bone& bone = bones_[index];
+  if (bone.has_x) bone.angle_x = angles[0];
+  if (bone.has_y) bone.angle_y = angles[1];
+  if (bone.has_z) bone.angle_z = angles[2];
 }
 
 DMatrix Skeleton::LocalTransform(int b) const {

@@ -59,6 +59,8 @@ class Skeleton {
   // Root position from the posture; each bone's rotation as Euler angles, written only into
   // the axes the bone has.
   void SetPosture(const Posture& posture);
+  // Bone `index`'s angles (degrees, x y z), written only into the axes the bone has.
+  void SetBoneAngles(int index, const float angles[3]);
   // End of bone `index` in world coordinates; bone 0 gives the root position.
   CVector BoneEndPosition(int index) const;
   // All 31 bone ends of the current pose in one pass (parents first).
