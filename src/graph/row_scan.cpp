@@ -87,14 +87,6 @@ RowScanResult ReferenceRowScan(const RowScanInput& in) {
   return edges;
 }
 
-bool FastRowScanAvailable() {
-#ifdef KINETROPE_FAST_ROW_SCAN
-  return true;
-#else
-  return false;
-#endif
-}
-
 RowScanFunction RowScanFor(RowScanKind kind) {
 #ifdef KINETROPE_FAST_ROW_SCAN
   if (kind == RowScanKind::kFast) return FastRowScan;

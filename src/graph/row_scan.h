@@ -77,6 +77,5 @@ bool RowScanInputUsable(const RowScanInput& input);
 enum class RowScanKind { kReference, kFast };
 
 RowScanFunction RowScanFor(RowScanKind kind);
-bool FastRowScanAvailable();
 
 }  // namespace kt
