@@ -26,12 +26,21 @@ PathSlots& Slots() {
   return slots;
 }
 
+// Bounds on the slot table, far above the defaults (200 slots of 125 frames): values read
+// from "cvar.ini" must not overflow the frame count or ask for gigabytes.
+constexpr int kMaxSlotFrames = 1 << 16;
+constexpr size_t kMaxSlotTable = size_t(1) << 24;
+
 void EnsureSlots(int count, float sim_time, float frame_period_ms) {
   PathSlots& s = Slots();
   if (s.count > 0) return;
-  s.count = std::max(count, 0);
-  s.length = int(std::floor(sim_time / (frame_period_ms * 0.001f))) + 5;
-  s.length = std::max(s.length, 1);
+  const double frames = std::floor(double(sim_time) / (double(frame_period_ms) * 0.001));
+  s.length = (frames >= 0.0 ? int(std::min(frames, double(kMaxSlotFrames))) : 0) + 5;
+  s.count = int(std::min(size_t(std::max(count, 0)), kMaxSlotTable / size_t(s.length)));
+  if (s.count < count || !(frames <= kMaxSlotFrames))
+    LogPrintf("PathGraph: graphmove.maxpaths %d and graphmove.simTime %f exceed the path slot "
+              "table; using %d slots of %d frames",
+              count, double(sim_time), s.count, s.length);
   s.frames.assign(size_t(s.count) * s.length, 0);
 }
 

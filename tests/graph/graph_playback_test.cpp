@@ -171,5 +171,25 @@ TEST_F(GraphPlayback, PathGraphRefusesPlansItCannotMake) {
   ResetPathSlots();
 }
 
+TEST_F(GraphPlayback, PathSlotsStayBoundedForHugeSettings) {
+  ResetPathSlots();
+  CVar<int> max_paths("graphmove.maxpaths", 200);
+  CVar<float> sim_time("graphmove.simTime", 1.0f);
+  max_paths = 2000000000;
+  sim_time = 1e30f;
+  MotionData motion("hugepath", test::CodedFrames(codes_));
+  test::FakeGraphPlayer player(&motion, 4, 0, test::kCodedThreshold);
+  auto graph = CreateGraph(5, player, test::NoCache());
+  auto* path = dynamic_cast<PathGraph*>(graph.get());
+  ASSERT_TRUE(path);
+  player.frame = 62;
+  path->SetTargetDirection({1, 0, 0});
+  EXPECT_FALSE(path->WantsTransition());  // the coded motion never turns
+  EXPECT_GT(path->searched(), 1);
+  max_paths = 200;
+  sim_time = 1.0f;
+  ResetPathSlots();
+}
+
 }  // namespace
 }  // namespace kt
