@@ -7,8 +7,6 @@
 // its own, lists the faces on its boundary). Every cluster sees every other.
 #include "level/level_builder.h"
 
-#include <jpeglib.h>
-
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -20,6 +18,7 @@
 #include <sstream>
 
 #include "console/log.h"
+#include "render/image_writer.h"
 
 namespace kt {
 
@@ -587,11 +586,6 @@ class Builder {
 
 // ---------------------------------------------------------------- images
 
-struct Rgb {
-  std::vector<uint8_t> pixels;  // bottom row first
-  int size = 0;
-};
-
 float Hash(int x, int y, int seed) {
   uint32_t h = uint32_t(x) * 374761393u + uint32_t(y) * 668265263u + uint32_t(seed) * 2246822519u;
   h = (h ^ (h >> 13)) * 1274126177u;
@@ -636,9 +630,10 @@ float PatternShade(const std::string& pattern, int x, int y, int n, int seed) {
 
 // A 64 x 64 image whose texel colours (0..1) come from colour(x, y, rgb).
 template <typename Colour>
-Rgb Paint(Colour colour) {
-  Rgb image;
-  image.size = 64;
+Image Paint(Colour colour) {
+  Image image;
+  image.width = image.height = 64;
+  image.channels = 3;
   image.pixels.resize(64 * 64 * 3);
   for (int y = 0; y < 64; ++y)
     for (int x = 0; x < 64; ++x) {
@@ -650,7 +645,7 @@ Rgb Paint(Colour colour) {
   return image;
 }
 
-Rgb MakeTexture(const LevelTextureDesc& t, int seed) {
+Image MakeTexture(const LevelTextureDesc& t, int seed) {
   return Paint([&](int x, int y, float rgb[3]) {
     const float s = PatternShade(t.pattern, x, y, 64, seed);
     for (int c = 0; c < 3; ++c) rgb[c] = t.color[c] * s;
@@ -659,7 +654,7 @@ Rgb MakeTexture(const LevelTextureDesc& t, int seed) {
 
 // Sky images: sides shade from the horizon (bottom) to the zenith (top); "up" is the zenith,
 // "dn" a darkened horizon.
-Rgb MakeSky(const LevelDescription& d, int slot) {
+Image MakeSky(const LevelDescription& d, int slot) {
   return Paint([&](int, int y, float rgb[3]) {
     const float k = slot == 3 ? 1.0f : std::clamp((y / 63.0f - 0.5f) * 2.0f, 0.0f, 1.0f);
     const float dark = slot == 2 ? 0.6f : 1.0f;
@@ -668,45 +663,14 @@ Rgb MakeSky(const LevelDescription& d, int slot) {
   });
 }
 
-bool WriteJPEG(const std::string& path, const Rgb& image) {
-  FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) return false;
-  jpeg_compress_struct info;
-  jpeg_error_mgr errors;
-  info.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&info);
-  jpeg_stdio_dest(&info, file);
-  info.image_width = info.image_height = JDIMENSION(image.size);
-  info.input_components = 3;
-  info.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, 92, TRUE);
-  jpeg_start_compress(&info, TRUE);
-  for (int y = image.size - 1; y >= 0; --y) {  // top row first
-    JSAMPROW row = const_cast<uint8_t*>(&image.pixels[size_t(y) * image.size * 3]);
-    jpeg_write_scanlines(&info, &row, 1);
-  }
-  jpeg_finish_compress(&info);
-  jpeg_destroy_compress(&info);
-  return std::fclose(file) == 0;
-}
-
-bool WriteTGA(const std::string& path, const Rgb& image) {
-  std::vector<uint8_t> bytes(18, 0);
-  bytes[2] = 2;  // uncompressed true colour
-  bytes[12] = uint8_t(image.size & 0xFF);
-  bytes[13] = uint8_t(image.size >> 8);
-  bytes[14] = uint8_t(image.size & 0xFF);
-  bytes[15] = uint8_t(image.size >> 8);
-  bytes[16] = 24;
-  for (size_t i = 0; i < image.pixels.size(); i += 3) {  // bottom row first, BGR
-    bytes.push_back(image.pixels[i + 2]);
-    bytes.push_back(image.pixels[i + 1]);
-    bytes.push_back(image.pixels[i]);
-  }
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-  return bool(out);
+// The map's images: JPEG, or TGA where the description asks for it.
+bool WriteImage(const std::string& path, const Image& image, bool tga) {
+  std::vector<unsigned char> bytes;
+  if (tga)
+    bytes = EncodeTGA(image);
+  else if (!EncodeJPEG(image, 92, bytes))
+    return false;
+  return WriteFileBytes(path, bytes);
 }
 
 }  // namespace
@@ -750,8 +714,7 @@ bool BuildLevel(const LevelDescription& description, const std::string& map_path
     const LevelTextureDesc& t = description.textures[i];
     const std::string file =
         (folder / fs::path(t.name).filename()).string() + (t.tga ? ".tga" : ".jpg");
-    const Rgb image = MakeTexture(t, int(i) + 1);
-    if (!(t.tga ? WriteTGA(file, image) : WriteJPEG(file, image))) {
+    if (!WriteImage(file, MakeTexture(t, int(i) + 1), t.tga)) {
       LogPrintf("LevelBuilder: cannot write %s", file.c_str());
       return false;
     }
@@ -761,7 +724,7 @@ bool BuildLevel(const LevelDescription& description, const std::string& map_path
     const std::string prefix = fs::path(description.skybox_prefix).filename().string();
     for (int slot = 0; slot < 6; ++slot) {
       const std::string file = (folder / (prefix + "_" + suffixes[slot] + ".jpg")).string();
-      if (!WriteJPEG(file, MakeSky(description, slot))) {
+      if (!WriteImage(file, MakeSky(description, slot), false)) {
         LogPrintf("LevelBuilder: cannot write %s", file.c_str());
         return false;
       }

@@ -4,6 +4,7 @@
 
 #include "image_files.h"
 #include "log_capture.h"
+#include "render/image_writer.h"
 #include "test_support.h"
 
 namespace kt {
@@ -223,6 +224,34 @@ TEST(AlphaMode, OneWidensRgbAndMakesOnlyPureBlackTransparent) {
   image.pixels = {0, 0, 0, 128, 0, 0, 0, 255, 1, 1, 1, 255};
   ApplyAlphaMode(image, 1);
   EXPECT_EQ(image.pixels, (Bytes{0, 0, 0, 128, 0, 0, 0, 0, 1, 1, 1, 255}));
+}
+
+TEST(ImageWriter, TgaAndJpegReadBackBottomRowFirst) {
+  Image image;
+  image.width = 8;
+  image.height = 8;
+  image.channels = 4;
+  for (int y = 0; y < 8; ++y) {  // bottom half red, top half blue
+    const unsigned char red = y < 4 ? 255 : 0;
+    for (int x = 0; x < 8; ++x)
+      image.pixels.insert(image.pixels.end(), {red, 0, static_cast<unsigned char>(255 - red), 77});
+  }
+  Image back;
+  ASSERT_TRUE(DecodeTGA(EncodeTGA(image), back, "w.tga"));
+  EXPECT_EQ(back.channels, 4);
+  EXPECT_EQ(back.pixels, image.pixels);
+
+  Bytes jpeg;
+  ASSERT_TRUE(EncodeJPEG(image, 95, jpeg));
+  ASSERT_TRUE(DecodeImage(jpeg, back, "w.jpg"));
+  ASSERT_EQ(back.width, 8);
+  EXPECT_GT(back.Pixel(2, 1)[0], 240);
+  EXPECT_GT(back.Pixel(2, 6)[2], 240);
+
+  test::LogCapture log;
+  EXPECT_FALSE(EncodeJPEG(Image{}, 95, jpeg));
+  EXPECT_TRUE(jpeg.empty());
+  EXPECT_TRUE(EncodeTGA(Image{}).empty());
 }
 
 }  // namespace

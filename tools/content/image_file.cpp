@@ -1,7 +1,6 @@
 // Image encoders and decoders. Sections: little-endian helpers, BMP, TGA, ICO, JPEG, PNG.
 #include "image_file.h"
 
-#include <jpeglib.h>
 #include <png.h>
 
 #include <algorithm>
@@ -10,6 +9,7 @@
 #include <span>
 
 #include "render/image.h"
+#include "render/image_writer.h"
 
 namespace kt::content {
 
@@ -96,6 +96,19 @@ Image FromGameReader(const Bytes& bytes, bool (*decode)(std::span<const unsigned
   return image;
 }
 
+// The game's image layout: rows bottom first, RGB or RGBA.
+kt::Image ToGameImage(const Image& image, int channels) {
+  kt::Image game;
+  game.width = image.width;
+  game.height = image.height;
+  game.channels = channels;
+  game.pixels.resize(size_t(image.width) * image.height * channels);
+  for (int y = 0; y < image.height; ++y)
+    for (int x = 0; x < image.width; ++x)
+      std::memcpy(game.Pixel(x, image.height - 1 - y), image.At(x, y), size_t(channels));
+  return game;
+}
+
 }  // namespace
 
 Bytes EncodeBmp(const Image& image) {
@@ -111,21 +124,8 @@ Bytes EncodeBmp(const Image& image) {
 Image DecodeBmp(const Bytes& b) { return FromGameReader(b, kt::DecodeBMP); }
 
 Bytes EncodeTga(const Image& image, bool alpha) {
-  Bytes out(18, '\0');
-  out[2] = 2;
-  out[12] = char(image.width & 0xff), out[13] = char(image.width >> 8);
-  out[14] = char(image.height & 0xff), out[15] = char(image.height >> 8);
-  out[16] = char(alpha ? 32 : 24);
-  out[17] = char(alpha ? 8 : 0);
-  for (int y = image.height - 1; y >= 0; --y)
-    for (int x = 0; x < image.width; ++x) {
-      const uint8_t* p = image.At(x, y);
-      out += char(p[2]);
-      out += char(p[1]);
-      out += char(p[0]);
-      if (alpha) out += char(p[3]);
-    }
-  return out;
+  const std::vector<unsigned char> bytes = kt::EncodeTGA(ToGameImage(image, alpha ? 4 : 3));
+  return Bytes(bytes.begin(), bytes.end());
 }
 
 Image DecodeTga(const Bytes& b) { return FromGameReader(b, kt::DecodeTGA); }
@@ -163,49 +163,10 @@ Image DecodeIco(const Bytes& b) {
   return GetDib(b, at, at + Get32(b, at), rows);
 }
 
-namespace {
-
-struct JpegError {
-  jpeg_error_mgr mgr;
-  jmp_buf jump;
-};
-void OnJpegError(j_common_ptr info) { longjmp(reinterpret_cast<JpegError*>(info->err)->jump, 1); }
-
-}  // namespace
-
 Bytes EncodeJpeg(const Image& image, int quality) {
-  jpeg_compress_struct info;
-  JpegError err;
-  info.err = jpeg_std_error(&err.mgr);
-  err.mgr.error_exit = OnJpegError;
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  if (setjmp(err.jump)) {
-    jpeg_destroy_compress(&info);
-    free(buffer);
-    return {};
-  }
-  jpeg_create_compress(&info);
-  jpeg_mem_dest(&info, &buffer, &size);
-  info.image_width = JDIMENSION(image.width);
-  info.image_height = JDIMENSION(image.height);
-  info.input_components = 3;
-  info.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, quality, TRUE);
-  jpeg_start_compress(&info, TRUE);
-  std::vector<uint8_t> row(size_t(image.width) * 3);
-  while (info.next_scanline < info.image_height) {
-    const uint8_t* src = image.At(0, int(info.next_scanline));
-    for (int x = 0; x < image.width; ++x) std::memcpy(&row[size_t(x) * 3], src + x * 4, 3);
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_write_scanlines(&info, rows, 1);
-  }
-  jpeg_finish_compress(&info);
-  jpeg_destroy_compress(&info);
-  Bytes out(reinterpret_cast<char*>(buffer), size);
-  free(buffer);
-  return out;
+  std::vector<unsigned char> bytes;
+  if (!kt::EncodeJPEG(ToGameImage(image, 3), quality, bytes)) return {};
+  return Bytes(bytes.begin(), bytes.end());
 }
 
 Image DecodeJpeg(const Bytes& bytes) { return FromGameReader(bytes, kt::DecodeJPEG); }

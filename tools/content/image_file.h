@@ -1,5 +1,6 @@
-// In-memory images and their file encodings: BMP, TGA, ICO written by hand, JPEG through
-// libjpeg, PNG through libpng; readers for the same formats so generated files can be checked.
+// In-memory images and their file encodings: BMP and ICO written here, TGA and JPEG through the
+// game's image writer (render/image_writer.h), PNG through libpng; readers for the same formats
+// so generated files can be checked.
 #pragma once
 
 #include <cstdint>
