@@ -29,8 +29,13 @@ struct GraphEdge {
 
 // Jump-blend length L in frames. The product is formed in single precision, as the blend time is
 // a 32-bit setting: 0.15 s at 120 fps gives 18 (in double it would give 19).
+// Settings from files may be anything: NaN and non-positive times give 1, huge ones a length
+// whose multiples still fit an int.
+inline constexpr int kMaxJumpBlendLength = 1 << 24;
 inline int JumpBlendLength(float frames_per_second, float seconds) {
-  return std::max(static_cast<int>(std::ceil(frames_per_second * seconds)), 1);
+  const float frames = std::ceil(frames_per_second * seconds);
+  if (!(frames >= 1.0f)) return 1;
+  return frames >= float(kMaxJumpBlendLength) ? kMaxJumpBlendLength : static_cast<int>(frames);
 }
 
 // Everything the scores need, as flat frame-major arrays, so the scan depends on no motion or

@@ -43,6 +43,14 @@ TEST(RowScan, SkipsTheBandAroundTheSourceAndKeepsOneEdgePerBlock) {
   EXPECT_FALSE(rows[180].empty());
 }
 
+TEST(RowScan, JumpBlendLengthOfAnySetting) {
+  EXPECT_EQ(JumpBlendLength(120.0f, 0.15f), 18);  // single precision: 19 in double
+  EXPECT_EQ(JumpBlendLength(120.0f, 0.0f), 1);
+  EXPECT_EQ(JumpBlendLength(120.0f, -2.0f), 1);
+  EXPECT_EQ(JumpBlendLength(120.0f, std::nanf("")), 1);
+  EXPECT_EQ(JumpBlendLength(120.0f, 1e30f), kMaxJumpBlendLength);
+}
+
 TEST(RowScan, WindowsNeverReachAClipEnd) {
   ScanData data(Identical(200), 18, 0, test::kCodedThreshold, {99, 199});
   const RowScanResult rows = ReferenceRowScan(data.in);
