@@ -1,12 +1,15 @@
 // Frame timer arithmetic; every reading asks the process clock afresh.
 #include "console/frame_timer.h"
 
+#include <cmath>
+
 #include "console/clock.h"
 
 namespace kt {
 
 namespace {
 double Now() { return ProcessClock().Now(); }
+constexpr int kMaxTicks = 1 << 30;
 }  // namespace
 
 void FrameTimer::Reset() {
@@ -55,6 +58,11 @@ int FrameTimer::Ticks(double period_ms, double scale) {
   Elapsed();  // only consumes the first-reading flag of a fresh timer
   const double e = Elapsed();
   const double v = (e / (period_ms * 0.001) + tick_remainder_) * scale;
+  if (!(std::fabs(v) < kMaxTicks)) {
+    // A NaN or absurd speed or period (settings come from files) must not reach the int.
+    tick_remainder_ = 0.0;
+    return v > 0.0 ? kMaxTicks : v < 0.0 ? -kMaxTicks : 0;
+  }
   const int n = static_cast<int>(v);
   tick_remainder_ = v - n;
   return n;

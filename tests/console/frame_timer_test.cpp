@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "test_support.h"
 
 namespace kt {
@@ -95,6 +97,17 @@ TEST(FrameTimer, TicksOnFreshTimerConsumeFlagAndScale) {
   clock.Advance(1.0);
   // The discarded first reading clears the flag; the second measures from zero.
   EXPECT_EQ(timer.Ticks(250, 0.5), 2);
+}
+
+TEST(FrameTimer, TicksOfNaNOrHugeScalesStayDefined) {
+  test::ManualClockScope clock;
+  FrameTimer timer;
+  timer.Reset();
+  clock.Advance(1.0);
+  EXPECT_EQ(timer.Ticks(100, std::nan("")), 0);
+  EXPECT_EQ(timer.Ticks(100, 1e300), 1 << 30);
+  EXPECT_EQ(timer.Ticks(100, -1e300), -(1 << 30));
+  EXPECT_EQ(timer.Ticks(100, 1), 10);  // nothing absurd is carried over
 }
 
 TEST(FrameTimer, OneSecondAt120HzGivesExactly120TicksFrameByFrame) {
