@@ -199,7 +199,7 @@ void SkeletonController::MixOverlay() {
     }
     const float wr = root_weights ? root_weights[j] : 0.0f;
     const float denominator = (1.0f - w) * wr + wb;
-    if (denominator == 0.0f) continue;  // the root motion's angles stay
+    if (denominator == 0.0f) continue;           // the root motion's angles stay
     BoneEuler(bone, over.rotations[j], angles);  // the same triple SetPosture gave the skeleton
     const float now[3] = {bone.angle_x, bone.angle_y, bone.angle_z};
     for (int axis = 0; axis < 3; ++axis)

@@ -38,9 +38,10 @@ void EnsureSlots(int count, float sim_time, float frame_period_ms) {
   s.length = (frames >= 0.0 ? int(std::min(frames, double(kMaxSlotFrames))) : 0) + 5;
   s.count = int(std::min(size_t(std::max(count, 0)), kMaxSlotTable / size_t(s.length)));
   if (s.count < count || !(frames <= kMaxSlotFrames))
-    LogPrintf("PathGraph: graphmove.maxpaths %d and graphmove.simTime %f exceed the path slot "
-              "table; using %d slots of %d frames",
-              count, double(sim_time), s.count, s.length);
+    LogPrintf(
+        "PathGraph: graphmove.maxpaths %d and graphmove.simTime %f exceed the path slot "
+        "table; using %d slots of %d frames",
+        count, double(sim_time), s.count, s.length);
   s.frames.assign(size_t(s.count) * s.length, 0);
 }
 
