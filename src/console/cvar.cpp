@@ -77,9 +77,11 @@ int32_t ParseInt(const std::string& text) {
   return static_cast<int32_t>(x);
 }
 
-// atof narrowed to a float, clamping instead of overflowing.
+// atof narrowed to a float, clamping instead of overflowing. "nan" is not a number either:
+// it stores 0 like any other text without one.
 float ParseFloat(const std::string& text) {
   const double x = std::strtod(text.c_str(), nullptr);
+  if (std::isnan(x)) return 0.0f;
   if (x > FLT_MAX) return FLT_MAX;
   if (x < -FLT_MAX) return -FLT_MAX;
   return static_cast<float>(x);

@@ -98,6 +98,10 @@ TEST(CVar, TextForms) {
   EXPECT_FLOAT_EQ(f.Get(), 2.5f);
   EXPECT_TRUE(f.FromText("1e300"));
   EXPECT_EQ(f.Get(), FLT_MAX);
+  EXPECT_FALSE(f.FromText("nan"));  // would reach every reader's int conversions
+  EXPECT_EQ(f.Get(), 0.0f);
+  EXPECT_TRUE(f.FromText("-inf"));
+  EXPECT_EQ(f.Get(), -FLT_MAX);
 
   CVar<ConsoleFunction> fn("fn", nullptr, registry);
   EXPECT_EQ(fn.ToText(), "");
