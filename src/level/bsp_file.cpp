@@ -258,10 +258,6 @@ void Append(std::vector<uint8_t>& out, int lump, const std::vector<T>& records) 
 
 }  // namespace
 
-const char* BspLumpName(int lump) {
-  return lump >= 0 && lump < kLumpCount ? kLumpNames[lump] : "?";
-}
-
 bool ParseBsp(std::span<const uint8_t> bytes, BspData& data, std::string& error) {
   data = BspData();
   if (Reader(bytes, data, error).Run()) return true;

@@ -34,8 +34,6 @@ enum BspLump : int {
   kLumpCount
 };
 
-const char* BspLumpName(int lump);
-
 // Face types.
 enum BspFaceType : int32_t { kFacePolygon = 1, kFacePatch = 2, kFaceMesh = 3, kFaceBillboard = 4 };
 

@@ -121,7 +121,6 @@ class BspLevel {
   int lightmap_count() const { return lightmap_count_; }
   int model_count() const { return model_count_; }
   const char* texture_file_name(int i) const { return texture_records_[i].name; }
-  int32_t texture_contents(int i) const { return texture_records_[i].contents; }
   int texture_name(int i) const { return texture_names_[i]; }
   unsigned lightmap_texture(int i) const { return lightmap_textures_[i]; }
   bool has_sky_box() const { return sky_box_[0] != -1; }

@@ -46,7 +46,6 @@ LevelTextureLoader& GLLevelTextures() {
 
 unsigned HeadlessLevelTextures::LoadImage(const std::string& path, int) {
   if (!std::ifstream(path, std::ios::binary)) return 0;
-  ++images_loaded_;
   return next_++;
 }
 

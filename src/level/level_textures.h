@@ -30,11 +30,8 @@ class HeadlessLevelTextures final : public LevelTextureLoader {
   unsigned LoadLightmap(const uint8_t* rgb) override;
   void ClampToEdge(unsigned) override {}
 
-  int images_loaded() const { return images_loaded_; }
-
  private:
   unsigned next_ = 1;
-  int images_loaded_ = 0;
 };
 
 }  // namespace kt
