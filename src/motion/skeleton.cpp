@@ -51,7 +51,7 @@ bool ParseFloats(const std::vector<std::string>& words, float* out, int count) {
   for (int i = 0; i < count; ++i) {
     const std::string& w = words[size_t(i) + 1];
     const auto [end, err] = std::from_chars(w.data(), w.data() + w.size(), out[i]);
-    if (err != std::errc() || end != w.data() + w.size()) return false;
+    if (err != std::errc() || end != w.data() + w.size() || !std::isfinite(out[i])) return false;
   }
   return true;
 }

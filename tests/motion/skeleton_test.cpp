@@ -223,6 +223,7 @@ TEST_F(SkeletonTest, RejectsMalformedFiles) {
       {"hiershape.asf", replace("lhand lfingers", "lhand rfingers"),
        "hierarchy puts 'rfingers' under 'lhand'"},
       {"badnum.asf", replace("length 7.5", "length seven"), "bad length line"},
+      {"nan.asf", replace("length 7.5", "length nan"), "bad length line"},
   };
   for (const auto& c : cases) {
     WriteFile(c.name, c.text);
