@@ -9,10 +9,10 @@
 #include "console/log.h"
 
 namespace kt {
-namespace {
 
-// The font file fontconfig picks for the face; empty when none.
-std::string MatchFontFile(const std::string& face, bool bold, int* index) {
+std::string FindFontFile(const std::string& face, bool bold, int* index) {
+  int unused = 0;
+  if (!index) index = &unused;
   std::string file;
   FcPattern* pattern = FcPatternCreate();
   FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(face.c_str()));
@@ -31,6 +31,8 @@ std::string MatchFontFile(const std::string& face, bool bold, int* index) {
   FcPatternDestroy(pattern);
   return file;
 }
+
+namespace {
 
 // Copies FreeType's top-first mono bitmap into a bottom-first one.
 GlyphBitmap ConvertGlyph(const FT_GlyphSlot slot) {
@@ -61,7 +63,7 @@ bool RasterizeFont(const std::string& face, int pixel_height, bool bold, int fir
     return false;
   }
   int index = 0;
-  const std::string path = MatchFontFile(face, bold, &index);
+  const std::string path = FindFontFile(face, bold, &index);
   if (path.empty()) {
     LogPrintf("CreateFont: no font matches '%s'", face.c_str());
     return false;

@@ -19,6 +19,10 @@ struct GlyphBitmap {
   std::vector<unsigned char> bits;
 };
 
+// The font file fontconfig picks for `face` at regular or bold weight; empty when none. `index`,
+// when given, receives the face's index inside the file.
+std::string FindFontFile(const std::string& face, bool bold, int* index = nullptr);
+
 // Renders characters first..first+count-1 of the best match for `face` with an em height of
 // `pixel_height` pixels. Returns false (with a log line) when no font can be found or opened;
 // `file` then stays empty.

@@ -1,13 +1,14 @@
 // Image drawing primitives and FreeType text.
 #include "painter.h"
 
-#include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
 #include <algorithm>
 #include <cmath>
 #include <random>
+
+#include "render/font_rasterizer.h"
 
 namespace kt::content {
 
@@ -97,36 +98,11 @@ struct Font::Impl {
   std::string path;
 };
 
-namespace {
-
-std::string FindFontFile(const std::string& family, const std::string& style) {
-  // A private configuration, destroyed afterwards: the library's default one lives until
-  // FcFini, which other code in the process may still rely on.
-  FcConfig* config = FcInitLoadConfigAndFonts();
-  if (!config) return {};
-  FcPattern* pattern = FcPatternCreate();
-  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-  FcPatternAddString(pattern, FC_STYLE, reinterpret_cast<const FcChar8*>(style.c_str()));
-  FcConfigSubstitute(config, pattern, FcMatchPattern);
-  FcDefaultSubstitute(pattern);
-  FcResult result;
-  FcPattern* match = FcFontMatch(config, pattern, &result);
-  std::string path;
-  FcChar8* file = nullptr;
-  if (match && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch)
-    path = reinterpret_cast<const char*>(file);
-  if (match) FcPatternDestroy(match);
-  FcPatternDestroy(pattern);
-  FcConfigDestroy(config);
-  return path;
-}
-
-}  // namespace
-
 Font::Font(const std::string& family, const std::string& style) : impl_(new Impl) {
-  impl_->path = FindFontFile(family, style);
+  int index = 0;
+  impl_->path = kt::FindFontFile(family, style == "Bold", &index);
   if (impl_->path.empty() || FT_Init_FreeType(&impl_->library)) return;
-  if (FT_New_Face(impl_->library, impl_->path.c_str(), 0, &impl_->face)) impl_->face = nullptr;
+  if (FT_New_Face(impl_->library, impl_->path.c_str(), index, &impl_->face)) impl_->face = nullptr;
 }
 
 Font::~Font() {

@@ -30,7 +30,8 @@ void Vignette(Image& image, double strength);
 // Faint deterministic grain, so large gradients do not band.
 void Grain(Image& image, double amount, unsigned seed);
 
-// A TrueType face. `family` and `style` are fontconfig names ("Liberation Serif", "Bold").
+// A TrueType face. `family` is a fontconfig family name ("Liberation Serif"); `style` "Bold"
+// picks the bold weight, anything else the regular one.
 class Font {
  public:
   Font(const std::string& family, const std::string& style);
