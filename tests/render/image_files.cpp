@@ -2,8 +2,8 @@
 
 #include <cstdio>
 #include <fstream>
-// jpeglib.h needs size_t and FILE declared before it.
-#include <jpeglib.h>
+
+#include "render/image_writer.h"
 
 namespace kt::test {
 namespace {
@@ -64,28 +64,15 @@ Bytes Bmp24(int width, int height, const Bytes& rgb) {
 }
 
 Bytes Jpeg(int width, int height, const Bytes& rgb) {
-  jpeg_compress_struct info{};
-  jpeg_error_mgr errors{};
-  info.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&info);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&info, &buffer, &size);
-  info.image_width = width;
-  info.image_height = height;
-  info.input_components = 3;
-  info.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, 95, TRUE);
-  jpeg_start_compress(&info, TRUE);
-  while (info.next_scanline < info.image_height) {
-    JSAMPROW row = const_cast<unsigned char*>(&rgb[info.next_scanline * width * 3]);
-    jpeg_write_scanlines(&info, &row, 1);
-  }
-  jpeg_finish_compress(&info);
-  Bytes result(buffer, buffer + size);
-  jpeg_destroy_compress(&info);
-  std::free(buffer);
+  Image image;
+  image.width = width;
+  image.height = height;
+  image.channels = 3;
+  for (int y = height - 1; y >= 0; --y)  // the writer takes rows bottom first
+    image.pixels.insert(image.pixels.end(), rgb.begin() + y * width * 3,
+                        rgb.begin() + (y + 1) * width * 3);
+  Bytes result;
+  EncodeJPEG(image, 95, result);
   return result;
 }
 
