@@ -30,22 +30,16 @@ Image Decode(const std::string& name) {
 }
 
 TEST(Images, EveryNameTheGameLoadsIsMade) {
-  std::vector<std::string> expected = {"data/images/SplashScreen1.BMP",
-                                       "data/images/pixel.ico",
-                                       "data/images/NoText_TitleScreen4.BMP",
-                                       "data/images/Title_StartGame.bmp",
-                                       "data/images/Title_Input.bmp",
-                                       "data/images/Title_Quit.bmp",
-                                       "data/images/Title_BackToGame.bmp",
-                                       "data/images/Opening.BMP",
-                                       "data/images/Opening2.BMP",
-                                       "data/images/NoTextUI.BMP",
-                                       "data/images/colon.bmp",
-                                       "data/images/BossUI.BMP",
-                                       "data/images/BossScreen.BMP",
-                                       "data/images/WinScreen.BMP",
-                                       "data/images/LoseScreen.BMP",
-                                       "data/images/SwordGlow.BMP"};
+  std::vector<std::string> expected = {
+      "data/images/SplashScreen1.BMP",   "data/images/pixel.ico",
+      "data/images/wxSkeleton.ico",      "data/images/NoText_TitleScreen4.BMP",
+      "data/images/Title_StartGame.bmp", "data/images/Title_Input.bmp",
+      "data/images/Title_Quit.bmp",      "data/images/Title_BackToGame.bmp",
+      "data/images/Opening.BMP",         "data/images/Opening2.BMP",
+      "data/images/NoTextUI.BMP",        "data/images/colon.bmp",
+      "data/images/BossUI.BMP",          "data/images/BossScreen.BMP",
+      "data/images/WinScreen.BMP",       "data/images/LoseScreen.BMP",
+      "data/images/SwordGlow.BMP"};
   for (int d = 0; d < 10; ++d) expected.push_back("data/images/" + std::to_string(d) + ".bmp");
   std::vector<std::string> names = ImageNames();
   std::sort(expected.begin(), expected.end());

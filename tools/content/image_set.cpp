@@ -78,6 +78,14 @@ Image Cursor() {
   return Image(32, 32);  // fully transparent: the full-screen game hides the pointer
 }
 
+// The main frame's icon: a sword across a dark red disc.
+Image FrameIcon() {
+  Image im(32, 32);
+  Glow(im, 16, 16, 18, 18, Color{0.45, 0.08, 0.08});
+  Sword(im, 7, 25, 27, 5, 2.5);
+  return im;
+}
+
 Image TitleScreen(const Fonts& f) {
   Image im(800, 600);
   CastleScene(im, Color{0.1, 0.08, 0.25}, Color{0.85, 0.45, 0.25}, Color{0.35, 0.3, 0.3}, 0.86);
@@ -199,6 +207,7 @@ const std::vector<Entry>& Entries() {
   static const std::vector<Entry> entries = {
       {"data/images/SplashScreen1.BMP", Splash, Entry::kBmp},
       {"data/images/pixel.ico", [](const Fonts&) { return Cursor(); }, Entry::kIco},
+      {"data/images/wxSkeleton.ico", [](const Fonts&) { return FrameIcon(); }, Entry::kIco},
       {"data/images/NoText_TitleScreen4.BMP", TitleScreen, Entry::kBmp},
       {"data/images/Title_StartGame.bmp",
        [](const Fonts& f) { return MenuItem(f, "Start Game", 472); }, Entry::kBmp},
