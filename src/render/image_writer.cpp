@@ -1,38 +1,20 @@
 // JPEG and TGA encoding.
 #include "render/image_writer.h"
 
-#include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-// jpeglib.h needs size_t and FILE declared before it.
-#include <jpeglib.h>
 
 #include "console/log.h"
+#include "render/jpeg_errors.h"
 
 namespace kt {
 namespace {
 
-// libjpeg's fatal errors must not return (its default handler ends the process): jump back to
-// the encoder with the message kept for the log line.
-struct ErrorManager {
-  jpeg_error_mgr base;
-  std::jmp_buf jump;
-  char message[JMSG_LENGTH_MAX];
-};
-
-void ErrorExit(j_common_ptr info) {
-  auto* errors = reinterpret_cast<ErrorManager*>(info->err);
-  (*info->err->format_message)(info, errors->message);
-  std::longjmp(errors->jump, 1);
-}
-
-void SilentMessage(j_common_ptr) {}
-
 // Kept free of objects with destructors, because a libjpeg error leaves it by longjmp. `row`
 // holds one RGB row.
-bool Encode(const Image& image, int quality, unsigned char* row, ErrorManager& errors,
+bool Encode(const Image& image, int quality, unsigned char* row, JpegErrors& errors,
             jpeg_compress_struct& info, unsigned char*& buffer, unsigned long& size) {
   if (setjmp(errors.jump)) return false;
   jpeg_create_compress(&info);
@@ -68,11 +50,9 @@ bool EncodeJPEG(const Image& image, int quality, std::vector<unsigned char>& out
     LogPrintf("EncodeJPEG: nothing to encode");
     return false;
   }
-  ErrorManager errors{};
+  JpegErrors errors{};
   jpeg_compress_struct info{};
-  info.err = jpeg_std_error(&errors.base);
-  errors.base.error_exit = ErrorExit;
-  errors.base.output_message = SilentMessage;
+  info.err = InitJpegErrors(errors);
   std::vector<unsigned char> row(size_t(image.width) * 3);
   unsigned char* buffer = nullptr;
   unsigned long size = 0;

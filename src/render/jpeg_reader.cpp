@@ -1,33 +1,15 @@
 // JPEG reader (libjpeg): any JPEG libjpeg can turn into RGB, bottom row first.
-#include <csetjmp>
 #include <cstdio>
-// jpeglib.h needs size_t and FILE declared before it.
-#include <jpeglib.h>
 
 #include "console/log.h"
 #include "render/image.h"
+#include "render/jpeg_errors.h"
 
 namespace kt {
 namespace {
 
-// libjpeg reports fatal errors through error_exit, which must not return: jump back to the
-// decoder with the message kept for the log line.
-struct ErrorManager {
-  jpeg_error_mgr base;
-  std::jmp_buf jump;
-  char message[JMSG_LENGTH_MAX];
-};
-
-void ErrorExit(j_common_ptr info) {
-  auto* errors = reinterpret_cast<ErrorManager*>(info->err);
-  (*info->err->format_message)(info, errors->message);
-  std::longjmp(errors->jump, 1);
-}
-
-void SilentMessage(j_common_ptr) {}
-
 // Kept free of objects with destructors, because a libjpeg error leaves it by longjmp.
-bool Decode(std::span<const unsigned char> data, Image& image, ErrorManager& errors,
+bool Decode(std::span<const unsigned char> data, Image& image, JpegErrors& errors,
             jpeg_decompress_struct& info) {
   if (setjmp(errors.jump)) return false;
   jpeg_create_decompress(&info);
@@ -63,11 +45,9 @@ bool Decode(std::span<const unsigned char> data, Image& image, ErrorManager& err
 }  // namespace
 
 bool DecodeJPEG(std::span<const unsigned char> data, Image& image, const std::string& name) {
-  ErrorManager errors{};
+  JpegErrors errors{};
   jpeg_decompress_struct info{};
-  info.err = jpeg_std_error(&errors.base);
-  errors.base.error_exit = ErrorExit;
-  errors.base.output_message = SilentMessage;
+  info.err = InitJpegErrors(errors);
   Image result;
   const bool ok = Decode(data, result, errors, info);
   jpeg_destroy_decompress(&info);
