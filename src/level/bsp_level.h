@@ -71,7 +71,7 @@ class BspLevel {
   // Every brush with texture index n gets texture index 0 (solid for collision).
   void MarkCollidable(int texture);
   int AddShader(const LevelShader& shader);
-  // Every face with this texture index gets the shader; out-of-range arguments are logged.
+  // Every face with this texture index gets the shader; an unknown shader index is logged.
   void AssignShader(int shader, int texture);
   // Fills the animation of a shader record: speed, frame count, a random phase and the frame
   // textures from pattern (exactly one integer conversion) formatted with first..last.
