@@ -21,7 +21,8 @@ Image ReadFramebuffer(int x, int y, int width, int height) {
 }
 
 bool WritePNG(const std::string& path, const Image& image) {
-  if (image.width <= 0 || image.height <= 0 || (image.channels != 3 && image.channels != 4)) {
+  if (image.width <= 0 || image.height <= 0 || (image.channels != 3 && image.channels != 4) ||
+      image.pixels.size() < size_t(image.width) * image.height * image.channels) {
     LogPrintf("WritePNG: nothing to write to '%s'", path.c_str());
     return false;
   }

@@ -38,6 +38,14 @@ TEST_F(TextureTest, OffscreenContextClearsAndReadsBack) {
   char signature[4] = {};
   std::ifstream("shot.png", std::ios::binary).read(signature, 4);
   EXPECT_EQ(std::string(signature + 1, 3), "PNG");
+
+  Image short_of_pixels;
+  short_of_pixels.width = short_of_pixels.height = 4;
+  short_of_pixels.channels = 3;
+  short_of_pixels.pixels.resize(5);
+  test::LogCapture log;
+  EXPECT_FALSE(WritePNG("short.png", short_of_pixels));
+  EXPECT_TRUE(log.Contains("nothing to write"));
 }
 
 TEST_F(TextureTest, TgaFilesOfEveryKindLoadToTheirTexels) {
