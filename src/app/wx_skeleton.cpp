@@ -48,6 +48,11 @@ void RegisterJpegHandler() {
   if (!wxImage::FindHandler(wxBITMAP_TYPE_JPEG)) wxImage::AddHandler(new wxJPEGHandler);
 }
 
+// The frame icon and the full-screen pointer are icon files.
+void RegisterIcoHandler() {
+  if (!wxImage::FindHandler(wxBITMAP_TYPE_ICO)) wxImage::AddHandler(new wxICOHandler);
+}
+
 }  // namespace
 
 wxBEGIN_EVENT_TABLE(wxSkeleton, wxFrame) EVT_MENU(kIdExit, wxSkeleton::OnQuit)
@@ -83,7 +88,7 @@ void wxSkeleton::SetFrameIcon() {
     return;
   }
   wxLogNull quiet;
-  if (!wxImage::FindHandler(wxBITMAP_TYPE_ICO)) wxImage::AddHandler(new wxICOHandler);
+  RegisterIcoHandler();
   wxIcon icon(kIconFile, wxBITMAP_TYPE_ICO);
   if (icon.IsOk()) SetIcon(icon);
 }
@@ -153,7 +158,7 @@ void wxSkeleton::ToggleFullScreen() {
     wxCursor cursor(wxCURSOR_BLANK);
     if (wxFileExists(kPointerFile)) {
       wxLogNull quiet;
-      if (!wxImage::FindHandler(wxBITMAP_TYPE_ICO)) wxImage::AddHandler(new wxICOHandler);
+      RegisterIcoHandler();
       wxCursor loaded(wxString(kPointerFile), wxBITMAP_TYPE_ICO, 0, 0);
       if (loaded.IsOk()) cursor = loaded;
     } else {
