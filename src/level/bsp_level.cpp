@@ -11,6 +11,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <limits>
+#include <type_traits>
 
 #include "console/log.h"
 
@@ -27,12 +29,16 @@ bool FileExists(const std::string& path) {
   return std::filesystem::is_regular_file(path, ec);
 }
 
-// (x, y, z) of the z-up file becomes (x, z, -y).
+// (x, y, z) of the z-up file becomes (x, z, -y). An integer coordinate at the type's minimum,
+// which has no negation, becomes the maximum.
 template <typename T>
 void ToYUp(T v[3]) {
   const T y = v[1];
   v[1] = v[2];
-  v[2] = -y;
+  if constexpr (std::is_integral_v<T>)
+    v[2] = y == std::numeric_limits<T>::min() ? std::numeric_limits<T>::max() : T(-y);
+  else
+    v[2] = -y;
 }
 
 // Lightmap brightening by 10 that clamps overbright pixels without changing their hue.

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <limits>
 
 #include "level_fixtures.h"
 #include "test_support.h"
@@ -57,6 +58,14 @@ TEST_F(LevelLoad, ConvertsTheFileFrameToYUp) {
   EXPECT_EQ(CurrentLevel(), level.get());
   level.reset();
   EXPECT_EQ(CurrentLevel(), nullptr);
+
+  // A leaf box at the integer limit has no negation: it saturates.
+  BspData extreme = raw;
+  extreme.leaves[0].mins[1] = std::numeric_limits<int32_t>::min();
+  const std::vector<uint8_t> bytes = WriteBsp(extreme);
+  BspLevel loaded(&textures_);
+  ASSERT_TRUE(loaded.LoadFromBytes(bytes, "extreme.bsp"));
+  EXPECT_EQ(loaded.leaves()[0].mins[2], std::numeric_limits<int32_t>::max());
 }
 
 TEST_F(LevelLoad, WritesBspDataReport) {
