@@ -104,7 +104,7 @@ bool BspLevel::LoadFromBytes(std::span<const uint8_t> bytes, const std::string& 
                  "%i vertices\n%i mesh vertices\n%i faces\n%i textures\n%i lightmaps\n"
                  "%i brushes\n%i models\n\n",
                  int(vertices_.size()), int(mesh_vertices_.size()), int(faces_.size()),
-                 texture_count_, lightmap_count_, int(brushes_.size()), model_count_);
+                 texture_count(), lightmap_count_, int(brushes_.size()), model_count_);
   WriteTextures(report);
   LoadLightmaps(data.lightmaps);
   WriteBrushCounts(report);
@@ -125,7 +125,6 @@ void BspLevel::TakeArrays(BspData& data) {
   faces_ = std::move(data.faces);
   for (BspFace& f : faces_) f.shader = -1;
   texture_records_ = std::move(data.textures);
-  texture_count_ = int(texture_records_.size());
   lightmap_count_ = data.lightmap_count();
   nodes_ = std::move(data.nodes);
   leaves_ = std::move(data.leaves);
@@ -169,7 +168,7 @@ void BspLevel::WriteTextures(FILE* report) {
   std::vector<bool> used(texture_records_.size(), false);
   for (const BspFace& f : faces_) used[f.texture] = true;
   if (report) std::fprintf(report, "Textures\n\n");
-  for (int i = 0; i < texture_count_; ++i) {
+  for (int i = 0; i < texture_count(); ++i) {
     BspTexture& t = texture_records_[i];
     t.name[sizeof(t.name) - 1] = '\0';
     if (report) std::fprintf(report, "%s fl=%x c=%x id=%i\n", t.name, t.flags, t.contents, i);
@@ -197,9 +196,9 @@ void BspLevel::LoadLightmaps(const std::vector<uint8_t>& lightmaps) {
 
 void BspLevel::WriteBrushCounts(FILE* report) {
   if (!report) return;
-  std::vector<int> counts(texture_count_, 0);
+  std::vector<int> counts(texture_count(), 0);
   for (const BspBrush& b : brushes_) ++counts[b.texture];
-  for (int i = 0; i < texture_count_; ++i)
+  for (int i = 0; i < texture_count(); ++i)
     std::fprintf(report, "%i brushes with texture ID %i\n", counts[i], i);
 }
 
@@ -223,7 +222,7 @@ void BspLevel::MarkCollidable(int texture) {
 }
 
 void BspLevel::MarkSolidTexturesCollidable() {
-  for (int i = 0; i < texture_count_; ++i)
+  for (int i = 0; i < texture_count(); ++i)
     if (texture_records_[i].contents & 1) MarkCollidable(i);
 }
 

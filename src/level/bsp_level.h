@@ -117,7 +117,7 @@ class BspLevel {
   const std::vector<int>& touched_leaves() const { return touched_leaves_; }
   const std::vector<int>& blended_faces() const { return blended_faces_; }
   const std::string& entities() const { return entities_; }
-  int texture_count() const { return texture_count_; }
+  int texture_count() const { return int(texture_records_.size()); }
   int lightmap_count() const { return lightmap_count_; }
   int model_count() const { return model_count_; }
   const char* texture_file_name(int i) const { return texture_records_[i].name; }
@@ -149,7 +149,6 @@ class BspLevel {
 
   std::vector<BspVertex> vertices_;
   std::vector<BspFace> faces_;
-  int texture_count_ = 0;
   int lightmap_count_ = 0;
   int model_count_ = 0;
   std::vector<BspNode> nodes_;
