@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config clang clang-format
+  build-essential cmake ninja-build pkg-config clang clang-format libclang-rt-14-dev
   libwxgtk3.2-dev libgl-dev libglu1-mesa-dev libegl-dev libgles-dev
   libsdl2-dev libsdl2-mixer-dev libfreetype-dev libfontconfig-dev fonts-liberation
   xvfb xauth xdotool x11-apps
