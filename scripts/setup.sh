@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libopenblas-dev libeigen3-dev
   libjpeg-dev libpng-dev zlib1g-dev libmp3lame-dev
-  unzip time openarena-081-maps
+  python3 unzip time openarena-081-maps
 )
 
 missing=()
