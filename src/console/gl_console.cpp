@@ -304,12 +304,13 @@ ConsoleColour GLConsole::LineColour(int kind) {
 
 float GLConsole::BackgroundAlpha() { return CVar<float>("console.blend", 1.0f); }
 
-ConsoleLayout GLConsole::LayoutText() {
+const ConsoleLayout& GLConsole::LayoutText() {
   if (!max_lines_.Bound()) max_lines_.Register("console.max_lines", 10);
   const int width = *window_width_;
   const int height = *window_height_;
   const float console_height = ConsoleHeight(height);
-  ConsoleLayout layout;
+  ConsoleLayout& layout = layout_;
+  layout.lines.clear();
   const int h = static_cast<int>(console_height);
   layout.height = h;
   const int background[4] = {1, static_cast<int>(height - console_height), width, height};
@@ -319,7 +320,10 @@ ConsoleLayout GLConsole::LayoutText() {
 
   const int font = std::max(1, font_size_);
   const int input_y = height - h + 7 - scroll_offset_;
-  layout.input = {"] " + input_ + CursorChar(), kPromptColour, 5, input_y};
+  layout.input_text.assign("] ");
+  layout.input_text.append(input_);
+  layout.input_text.push_back(CursorChar());
+  layout.input = {layout.input_text, kPromptColour, 5, input_y};
 
   const int rows_available = scroll_offset_ / font + h / font;
   const int max_rows = max_lines_.Get();
@@ -332,8 +336,8 @@ ConsoleLayout GLConsole::LayoutText() {
     for (size_t k = chunks; k-- > 0;) {
       if (rows >= rows_available || rows >= max_rows) return layout;
       ++rows;
-      layout.lines.push_back({line.text.substr(k * per_row, per_row), LineColour(line.kind), 5,
-                              input_y + rows * (font_size_ + 5)});
+      layout.lines.push_back({std::string_view(line.text).substr(k * per_row, per_row),
+                              LineColour(line.kind), 5, input_y + rows * (font_size_ + 5)});
     }
   }
   return layout;

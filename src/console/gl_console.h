@@ -10,6 +10,7 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "console/cvar.h"
@@ -46,9 +47,10 @@ struct ConsoleLine {
   int kind;  // LineKind bits
 };
 
-// One row of text at a window position (origin bottom left, as OpenGL's).
+// One row of text at a window position (origin bottom left, as OpenGL's). The text views the
+// console's own strings: it stays valid until the console's lines or input change.
 struct ConsoleRow {
-  std::string text;
+  std::string_view text;
   ConsoleColour colour;
   int x, y;
 };
@@ -61,6 +63,7 @@ struct ConsoleLayout {
   int text_clip[4] = {0, 0, 0, 0};
   ConsoleRow input;               // "] " + input line + cursor
   std::vector<ConsoleRow> lines;  // from the lowest row up
+  std::string input_text;         // what `input` views
 };
 
 class GLConsole : public LogSink {
@@ -133,8 +136,10 @@ class GLConsole : public LogSink {
   // `console.blend`, bound afresh on every call (the drawer calls it once per draw).
   static float BackgroundAlpha();
   // Rows for the current window size, scroll offset and lines; registers `console.max_lines`
-  // on its first call. Reads the opening and cursor clocks.
-  ConsoleLayout LayoutText();
+  // on its first call. Reads the opening and cursor clocks. The layout is rebuilt in place on
+  // every call (it runs every frame while the console is open), so nothing is allocated once
+  // its buffers have grown.
+  const ConsoleLayout& LayoutText();
 
  private:
   void SetOpen(bool open);
@@ -162,6 +167,7 @@ class GLConsole : public LogSink {
   int history_position_ = 0;
   std::string input_;
   std::deque<ConsoleLine> lines_;
+  ConsoleLayout layout_;
 };
 
 // Splits a function's argument text at every single space: "a  b" gives "a", "", "b"; a

@@ -16,7 +16,7 @@ void Scissor(const int clip[4]) {
 
 void DrawRow(const ConsoleRow& row, const BitmapFont& font) {
   glColor3f(row.colour.r, row.colour.g, row.colour.b);
-  PrintAtRaster(font, float(row.x), float(row.y), "%s", row.text.c_str());
+  PrintAtRaster(font, float(row.x), float(row.y), "%.*s", int(row.text.size()), row.text.data());
 }
 
 }  // namespace
@@ -42,7 +42,7 @@ void DrawConsole(GLConsole& console, const BitmapFont& font) {
   glPushMatrix();
   glLoadIdentity();
 
-  const ConsoleLayout layout = console.LayoutText();
+  const ConsoleLayout& layout = console.LayoutText();
   glEnable(GL_SCISSOR_TEST);
   Scissor(layout.background_clip);
   const ConsoleColour& background = GLConsole::kBackgroundColour;
