@@ -32,9 +32,7 @@ TEST_F(GraphFiles, SmallGraphReadsAndWritesTheDocumentedText) {
 }
 
 TEST_F(GraphFiles, BuiltGraphIsWrittenAndReadBackIdentical) {
-  std::vector<int> codes = test::UniqueCodes(120);
-  test::PlantTwin(codes, 10, 30, 4);
-  test::PlantTwin(codes, 60, 100, 4);
+  const std::vector<int> codes = test::TwoCycleCodes();
   MotionData motion("cycle", test::CodedFrames(codes));
   test::FakeGraphPlayer player(&motion, 4, 0, test::kCodedThreshold);
   auto built = CreateGraph(1, player);

@@ -52,9 +52,7 @@ TEST_F(GraphConstruction, TwoClipsJoinedByOneTwinHaveKnownCutoffs) {
 }
 
 TEST_F(GraphConstruction, OnlyTheLargerOfTwoCyclesIsEnabled) {
-  std::vector<int> codes = test::UniqueCodes(120);
-  test::PlantTwin(codes, 10, 30, 4);   // cycle 10..30
-  test::PlantTwin(codes, 60, 100, 4);  // cycle 60..100, larger
+  const std::vector<int> codes = test::TwoCycleCodes();
   MotionData motion("cycles", test::CodedFrames(codes));
   test::FakeGraphPlayer player(&motion, 4, 0, test::kCodedThreshold);
   auto graph = CreateGraph(1, player, test::NoCache());
@@ -111,9 +109,7 @@ TEST_F(GraphConstruction, NamesAreUniqueAndShareOneCacheFile) {
 }
 
 TEST_F(GraphConstruction, FastKindBuildsTheSameGraphAsTheReference) {
-  std::vector<int> codes = test::UniqueCodes(120);
-  test::PlantTwin(codes, 10, 30, 4);
-  test::PlantTwin(codes, 60, 100, 4);
+  const std::vector<int> codes = test::TwoCycleCodes();
   MotionData motion("switch", test::CodedFrames(codes));
   test::FakeGraphPlayer player(&motion, 4, 0, test::kCodedThreshold);
   GraphBuildOptions fast = test::NoCache();

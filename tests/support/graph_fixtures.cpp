@@ -15,6 +15,13 @@ void PlantTwin(std::vector<int>& codes, int from, int to, int window) {
   for (int k = 0; k < window; ++k) codes[to + k] = codes[from + k];
 }
 
+std::vector<int> TwoCycleCodes() {
+  std::vector<int> codes = UniqueCodes(120);
+  PlantTwin(codes, 10, 30, 4);
+  PlantTwin(codes, 60, 100, 4);
+  return codes;
+}
+
 Posture CodedPosture(int code, const CVector& root) {
   static const int kCodeJoints[4] = {kLFemur, kRFemur, kLHumerus, kRHumerus};
   Posture p;

@@ -17,6 +17,8 @@ inline constexpr float kCodedThreshold = 0.999f;
 std::vector<int> UniqueCodes(int n);
 // Makes the window at `to` a copy of the window at `from`: codes[to + k] = codes[from + k].
 void PlantTwin(std::vector<int>& codes, int from, int to, int window);
+// 120 frames whose only window-4 jumps close two cycles, 10..30 and the larger 60..100.
+std::vector<int> TwoCycleCodes();
 
 // Code 0..1295: four base-6 digits as 60-degree steps of both femurs and both humeri about x.
 // The root advances `step` along +x per frame and faces +z unrotated.
