@@ -39,6 +39,24 @@ SkeletonController::SkeletonController(Skeleton* skeleton) : skeleton_(skeleton)
 // ---------------------------------------------------------------------------------------------
 // Root motion
 
+void SkeletonController::Forget(const MotionController* m) {
+  if (!m) return;
+  if (incoming_root_ == m) {
+    incoming_root_ = nullptr;
+    root_transition_ = false;
+  }
+  if (root_ == m) {
+    root_ = incoming_root_;
+    incoming_root_ = nullptr;
+    root_transition_ = false;
+  }
+  if (incoming_overlay_ == m) incoming_overlay_ = nullptr;
+  if (overlay_ == m) {
+    overlay_ = incoming_overlay_;
+    incoming_overlay_ = nullptr;
+  }
+}
+
 void SkeletonController::SetRootMotion(MotionController* m) {
   // Asking again for the motion already playing (or already coming in) changes nothing; a
   // cross-fade of a controller with itself would advance it twice per update.

@@ -21,6 +21,8 @@ class SkeletonController {
   void SetRootMotion(MotionController* m);
   void SetBlendMotion(MotionController* m);
   void FadeOutBlend();
+  // Drops every reference to m at once, without a fade (m is about to be destroyed).
+  void Forget(const MotionController* m);
   MotionController* RootMotion() const { return root_; }
   MotionController* BlendMotion() const { return overlay_; }
   // Once per frame. Always true.

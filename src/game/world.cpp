@@ -8,7 +8,7 @@
 
 #include "console/frame_timer.h"
 #include "console/gl_console.h"
-#include "game/game_world.h"
+#include "character/game_world.h"
 #include "render/renderer.h"
 
 namespace kt {
@@ -21,7 +21,6 @@ constexpr unsigned kRandomSeed = 8;
 struct WorldInstances {
   WorldPlatform platform;
   std::unique_ptr<GLConsole> console;
-  std::unique_ptr<GameWorld> game_world;
   bool rendering_enabled = false;
   FrameTimer world_timer;
 };
@@ -44,7 +43,7 @@ void CreateConsole(WorldInstances& w) {
   GetRenderer().AttachConsole(w.console.get());
 }
 
-void CreateGameWorld(WorldInstances& w) { w.game_world = std::make_unique<GameWorld>(); }
+void MakeGameWorld(WorldInstances&) { CreateGameWorld(); }
 
 // One generator for the process, seeded so every run draws the same sequence.
 void SeedRandom(WorldInstances&) { std::srand(kRandomSeed); }
@@ -65,7 +64,7 @@ struct StartupStep {
 constexpr StartupStep kStartupSteps[] = {
     {"image handlers", RegisterImageHandlers},
     {"console", CreateConsole},
-    {"game world", CreateGameWorld},
+    {"game world", MakeGameWorld},
     {"random seed", SeedRandom},
     {"renderer", InitRenderer},
     {"rendering enabled", EnableRendering},
@@ -104,12 +103,11 @@ void WorldShutdown() {
     GetRenderer().AttachConsole(nullptr);
     w.console.reset();  // saves "cvar.ini"
   }
-  w.game_world.reset();
+  DestroyGameWorld();
 }
 
 bool RenderingEnabled() { return Instances().rendering_enabled; }
 GLConsole* GetConsole() { return Instances().console.get(); }
-GameWorld* GetGameWorld() { return Instances().game_world.get(); }
 
 void ResetWorld() {
   WorldShutdown();

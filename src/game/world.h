@@ -42,7 +42,6 @@ bool RenderingEnabled();
 
 // The process-wide instances; nullptr before start-up and after shutdown.
 GLConsole* GetConsole();
-GameWorld* GetGameWorld();
 
 // Shuts down and forgets the platform hooks, for tests that run start-up more than once.
 void ResetWorld();

@@ -8,7 +8,7 @@
 #include "console/cvar.h"
 #include "console/gl_console.h"
 #include "console/log.h"
-#include "game/game_world.h"
+#include "character/game_world.h"
 #include "render/offscreen.h"
 #include "render/renderer.h"
 #include "test_support.h"

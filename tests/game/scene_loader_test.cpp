@@ -1,0 +1,3 @@
+#include "game/scene_loader.h"
+
+#include <gtest/gtest.h>
