@@ -41,8 +41,13 @@ constexpr int kMinimumPaneSize = 67;
 constexpr const char* kPointerFile = "data/images/pixel.ico";
 constexpr const char* kIconFile = "data/images/wxSkeleton.ico";
 
+constexpr int kDefaultViewWidth = 640;
+constexpr int kDefaultPaneHeight = 480;
 CVar<int> g_width;
 CVar<int> g_height;
+
+int ViewWidth() { return g_width.Bound() ? g_width.Get() : kDefaultViewWidth; }
+int PaneHeight() { return g_height.Bound() ? g_height.Get() : kDefaultPaneHeight; }
 
 void RegisterJpegHandler() {
   if (!wxImage::FindHandler(wxBITMAP_TYPE_JPEG)) wxImage::AddHandler(new wxJPEGHandler);
@@ -73,10 +78,8 @@ wxBEGIN_EVENT_TABLE(wxSkeleton, wxFrame) EVT_MENU(kIdExit, wxSkeleton::OnQuit)
   SetFrameIcon();
   BuildMenus();
   BuildNotebook();
-  if (!g_width.Bound()) {
-    g_width.Register("gl.width", 640);
-    g_height.Register("gl.height", 480);
-  }
+  // The sizes are registered once the world has started (after the renderer's clip planes, as
+  // "cvar.ini" lists them); until then the panes split at the defaults.
   SplitPanes();
   CreateStatusBar(2, wxSTB_SIZEGRIP, kIdStatusBar);
   SetStatusText("Ready", 0);
@@ -122,12 +125,12 @@ void wxSkeleton::BuildNotebook() {
 
 void wxSkeleton::SplitPanes() {
   if (!outer_splitter_->IsSplit())
-    outer_splitter_->SplitHorizontally(inner_splitter_, motion_control_panel_, g_height.Get());
-  outer_splitter_->SetSashPosition(g_height.Get());
+    outer_splitter_->SplitHorizontally(inner_splitter_, motion_control_panel_, PaneHeight());
+  outer_splitter_->SetSashPosition(PaneHeight());
   outer_splitter_->SetMinimumPaneSize(kMinimumPaneSize);
   if (!inner_splitter_->IsSplit())
-    inner_splitter_->SplitVertically(view_, notebook_, g_width.Get());
-  inner_splitter_->SetSashPosition(g_width.Get());
+    inner_splitter_->SplitVertically(view_, notebook_, ViewWidth());
+  inner_splitter_->SetSashPosition(ViewWidth());
 }
 
 // The console restores "cvar.ini" during start-up, so a saved gl.width / gl.height applies
@@ -137,6 +140,10 @@ void wxSkeleton::StartWorld() {
   WorldPlatform platform;
   platform.register_image_handlers = RegisterJpegHandler;
   WorldStartup(platform);
+  if (!g_width.Bound()) {
+    g_width.Register("gl.width", kDefaultViewWidth);
+    g_height.Register("gl.height", kDefaultPaneHeight);
+  }
   SplitPanes();
   if (world_started_handler_) world_started_handler_();
 }
