@@ -166,6 +166,7 @@ class DXJoystick : public DXDevice {
   JoystickState state_;
   bool sdl_started_ = false;
   int seen_devices_ = -1;
+  int dead_units_ = 1000;  // dead zone in 1/10000 of the axis range
 };
 
 // The glove (a later device). GlobalInputInit asks the installed factory for one; with no
