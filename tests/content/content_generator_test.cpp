@@ -58,6 +58,17 @@ TEST(Generator, WritesOnceThenLeavesTheTreeAlone) {
   EXPECT_EQ(second.unchanged, first.written);
 }
 
+TEST(Generator, WritesAFightingCvarIniOnlyWhereThereIsNone) {
+  test::ScratchDir dir;
+  GenerateReport first;
+  ASSERT_TRUE(Generate(Quick(), first));
+  EXPECT_EQ(test::ReadFile("cvar.ini"), "1 character.character_collisions 1\n");
+  test::WriteFile("cvar.ini", "1 character.character_collisions 0\n1 stats.fps 0\n");
+  GenerateReport second;
+  ASSERT_TRUE(Generate(Quick(), second));
+  EXPECT_EQ(test::ReadFile("cvar.ini"), "1 character.character_collisions 0\n1 stats.fps 0\n");
+}
+
 TEST(Generator, RemovesCachesOfAClipThatChanged) {
   test::ScratchDir dir;
   GenerateReport report;

@@ -112,7 +112,24 @@ void WriteLevel(const fs::path& out, GenerateReport& report) {
   ++(before == after ? report.unchanged : report.written);
 }
 
+// Code defaults leave characters unable to hit each other; the default game is a fight. The
+// player's own "cvar.ini" is never touched.
+void WriteDefaultSettings(const fs::path& out, GenerateReport& report) {
+  const fs::path path = out / "cvar.ini";
+  std::error_code ec;
+  if (fs::exists(path, ec) || ec) {
+    ++report.unchanged;
+    return;
+  }
+  WriteIfChanged(path, DefaultSettingsText(), report);
+}
+
 }  // namespace
+
+const std::string& DefaultSettingsText() {
+  static const std::string text = "1 character.character_collisions 1\n";
+  return text;
+}
 
 std::string MotionNameOf(const std::string& amc_file) {
   return amc_file.substr(0, amc_file.find('.'));
@@ -132,6 +149,7 @@ bool Generate(const GenerateOptions& options, GenerateReport& report) {
     if (!fonts_ok) report.errors.push_back("no Liberation font found: the images lack their text");
   }
   if (options.sounds) WriteFiles(out, MakeSounds(), report);
+  if (options.settings) WriteDefaultSettings(out, report);
   return report.errors.empty();
 }
 

@@ -1,9 +1,9 @@
 // Writes the whole default data tree into a game folder: "MartialArts.asf", data/motions/,
 // data/levels/ (through the level builder), data/images/, data/sounds/ (and data/sound/),
-// data/scenes/default.sce. Idempotent: a file whose bytes would not change is left alone, and
-// when a motion (or the skeleton, or the scene's graph settings) changes, the caches built
-// from the old one (".bin", ".mpos", ".mpos2" beside the clip, "<motion>_graph.gra" in the
-// game folder) are removed so the game rebuilds them.
+// data/scenes/default.sce, and a "cvar.ini" where none exists. Idempotent: a file whose bytes would
+// not change is left alone, and when a motion (or the skeleton, or the scene's graph settings)
+// changes, the caches built from the old one (".bin", ".mpos", ".mpos2" beside the clip,
+// "<motion>_graph.gra" in the game folder) are removed so the game rebuilds them.
 #pragma once
 
 #include <filesystem>
@@ -19,6 +19,7 @@ struct GenerateOptions {
   bool images = true;
   bool sounds = true;
   bool scene = true;
+  bool settings = true;  // "cvar.ini", only where there is none
 };
 
 struct GenerateReport {
@@ -30,6 +31,9 @@ struct GenerateReport {
 };
 
 bool Generate(const GenerateOptions& options, GenerateReport& report);
+
+// The "cvar.ini" written into a game folder that has none.
+const std::string& DefaultSettingsText();
 
 // Texts built into the tool from content/ in the source tree.
 const std::string& SceneText();
