@@ -1,7 +1,11 @@
 // The gameplay controller base: the five-clip motion set and a character's death.
 #include "character/gameplay_controller.h"
 
+#include "character/blind_controller.h"
+#include "character/boss_controller.h"
 #include "character/character.h"
+#include "character/hunter_controller.h"
+#include "character/player_controller.h"
 #include "console/log.h"
 #include "sound/sound_system.h"
 
@@ -45,9 +49,21 @@ void GameplayController::Kill() {
   LogPrintf("Character '%s' Killed!!", character_->name().c_str());
 }
 
-std::unique_ptr<GameplayController> CreateGameplayController(int, const MotionDataSet&,
-                                                             SkeletonController*, Character*) {
-  return nullptr;
+std::unique_ptr<GameplayController> CreateGameplayController(
+    int kind, const MotionDataSet& set, SkeletonController* skeleton_controller,
+    Character* character) {
+  switch (kind) {
+    case kControllerPlayer:
+      return std::make_unique<PlayerController>(skeleton_controller, character, set);
+    case kControllerBoss:
+      return std::make_unique<BossController>(skeleton_controller, character, set);
+    case kControllerBlind:
+      return std::make_unique<BlindController>(skeleton_controller, character, set);
+    case kControllerHunter:
+      return std::make_unique<HunterController>(skeleton_controller, character, set);
+    default:
+      return nullptr;
+  }
 }
 
 }  // namespace kt

@@ -80,6 +80,11 @@ class MotionController : public GraphPlayer {
   int transition_source() const { return transition_source_; }
   TransitionGraph* graph() const { return graph_.get(); }
   const CQuaternion& alignment() const { return alignment_; }
+  // Steering (the player's turning) writes the alignment directly.
+  void SetAlignment(const CQuaternion& q) { alignment_ = q; }
+  // The last turn-rate rotation a gameplay controller handed over; playback does not read it.
+  const CQuaternion& turn_rotation() const { return turn_rotation_; }
+  void SetTurnRotation(const CQuaternion& q) { turn_rotation_ = q; }
   const CVector& anchor() const { return anchor_; }
   const CVector& offset() const { return offset_; }
 
@@ -102,6 +107,7 @@ class MotionController : public GraphPlayer {
   int transition_length_ = 0;
   float eval_threshold_ = 1.0f;
   int eval_type_ = 2;
+  CQuaternion turn_rotation_;
   std::unique_ptr<TransitionGraph> graph_;
   Posture shown_;
   CQuaternion alignment_;

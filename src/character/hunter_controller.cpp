@@ -1,0 +1,62 @@
+// The hunter: sight, steering and idling.
+#include "character/hunter_controller.h"
+
+#include "character/character.h"
+#include "graph/path_graph.h"
+#include "level/bsp_level.h"
+
+namespace kt {
+
+HunterController::HunterController(SkeletonController* skeleton_controller, Character* character,
+                                   const MotionDataSet& set)
+    : BlindController(skeleton_controller, character, set) {}
+
+PathGraph* HunterController::walk_graph() const {
+  const MotionController* walk = Motion(kRoleMove);
+  return walk ? dynamic_cast<PathGraph*>(walk->graph()) : nullptr;
+}
+
+const Character* HunterController::VisiblePlayer() const {
+  const GameWorld* world = GetGameWorld();
+  const Character* player = world ? world->player : nullptr;
+  if (!player || player == character_ || !player->enabled || player->dying) return nullptr;
+  if (player->gameplay_controller() && player->gameplay_controller()->killed()) return nullptr;
+  // Sight: nothing solid on the line between the two bodies.
+  if (BspLevel* level = CurrentLevel()) {
+    const CVector move = player->position - character_->position;
+    if (level->Trace(character_->position, move, 0.0f) < 1.0f) return nullptr;
+  }
+  return player;
+}
+
+void HunterController::SwitchRoot(MotionController* to) {
+  if (!to || !skeleton_controller_) return;
+  MotionController* root = skeleton_controller_->RootMotion();
+  if (root == to) return;
+  if (root) MotionController::AlignHeading(*to, *root);
+  character_->SetPosition(character_->position);
+  skeleton_controller_->SetRootMotion(to);
+}
+
+bool HunterController::Update(Character&) {
+  if (!character_) return false;
+  const Character* player = VisiblePlayer();
+  hunting_ = player != nullptr;
+  PathGraph* graph = walk_graph();
+  if (!hunting_) {
+    // No direction: the graph plans nothing while the hunter stands.
+    if (graph) graph->SetTargetDirection(CVector());
+    SwitchRoot(Motion(kRoleIdle));
+    return true;
+  }
+  SwitchRoot(Motion(kRoleMove));
+  CVector direction = player->position - character_->position;
+  direction.y = 0.0f;
+  // Planning runs inside the walk's update, at most one bounded search per update; the
+  // direction only says where it should lead.
+  if (graph) graph->SetTargetDirection(direction);
+  SwingAtPlayer();
+  return true;
+}
+
+}  // namespace kt
