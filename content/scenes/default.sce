@@ -109,6 +109,16 @@ EvalThresh: 0.97
 TransitionTime: 0.15
 End
 
+// the hunting guard's walk steers toward the player
+* TransitionGraph
+Motion: Walk
+ID: 8
+GraphType: 5
+EvalType: 3
+EvalThresh: 0.97
+TransitionTime: 0.15
+End
+
 // ---- motion sets: attack, defensive, idle, move (walk), extra (run)
 * MotionDataSet
 ID: 1
@@ -134,6 +144,20 @@ IdleMotion: Idle
 IdleGraphID: 1
 MoveMotion: Walk
 MoveGraphID: 6
+ExtraMotion: Run
+ExtraGraphID: 3
+End
+
+* MotionDataSet
+ID: 4
+AttackMotion: Attack
+AttackGraphID: 4
+DefensiveMotion: Defensive
+DefensiveGraphID: 5
+IdleMotion: Idle
+IdleGraphID: 1
+MoveMotion: Walk
+MoveGraphID: 8
 ExtraMotion: Run
 ExtraGraphID: 3
 End
@@ -171,7 +195,8 @@ Texture: 5
 Scroll: 0.03 0.05
 End
 
-// ---- fighters. Kinds: 0 the player, 1 the dark knight, 2 a blind guard.
+// ---- fighters. Kinds: 0 the player, 1 the dark knight, 2 a blind guard, 3 a guard who
+// hunts the player down.
 * Character
 CharacterName: player1
 Position: 0 45 650
@@ -199,8 +224,8 @@ End
 * Character
 CharacterName: guard
 Position: -180 45 -760
-GameplayController: 2
-DatasetID: 2
+GameplayController: 3
+DatasetID: 4
 HitPoints: 6
 End
 
