@@ -34,12 +34,27 @@ void Entity::Reset() {
   orientation = CQuaternion();
 }
 
+// Pitch and roll turn about the entity's own x and z axes (rows 0 and 2), yaw about the
+// world's vertical, so a mouse-turned camera never rolls by yawing.
 void Entity::Turn(float ax, float ay, float az) {
-  orientation = CQuaternion::FromEuler(ax, ay, az) * orientation;
+  const CMatrix m = orientation.ToMatrix();
+  const CVector x_axis(m.At(0, 0), m.At(0, 1), m.At(0, 2));
+  const CVector z_axis(m.At(2, 0), m.At(2, 1), m.At(2, 2));
+  orientation = orientation * CQuaternion::FromAxisAngle(x_axis, float(ax * kMatrixDegToRad));
+  orientation =
+      orientation * CQuaternion::FromAxisAngle(CVector(0, 1, 0), float(ay * kMatrixDegToRad));
+  orientation = orientation * CQuaternion::FromAxisAngle(z_axis, float(az * kMatrixDegToRad));
+  orientation.Normalize();
+  transform = orientation.ToMatrix().Transposed();
 }
 
 void Entity::Move(float dx, float dy, float dz) {
-  position += orientation.XAxis() * dx + orientation.YAxis() * dy + orientation.ZAxis() * dz;
+  const CMatrix m = orientation.ToMatrix();
+  const float d[3] = {dx, dy, dz};
+  for (int row = 0; row < 3; ++row)
+    if (d[row] != 0.0f) position += CVector(m.At(row, 0), m.At(row, 1), m.At(row, 2)) * d[row];
+  orientation.Normalize();
+  transform = orientation.ToMatrix().Transposed();
 }
 
 const std::map<std::string, Entity*>& EntityRegistry() { return Registry(); }

@@ -31,10 +31,11 @@ class Entity {
   virtual void SetPosition(const CVector& p) { position = p; }
   virtual void SetOrientation(const CQuaternion& q) { orientation = q; }
 
-  // Turns about the entity's own x, y and z axes by Euler angles in degrees.
+  // Turns by angles in degrees: ax about the entity's own x axis, ay about the world's
+  // vertical, az about its own z axis, in that order. Rebuilds the transform.
   void Turn(float ax, float ay, float az);
-  // Moves along the entity's own axes (x right, y up, z the way it looks: the orientation's
-  // row axes).
+  // Moves along the entity's own axes (x right, y up, z backwards for a camera: the rows of
+  // the orientation's matrix). Rebuilds the transform.
   void Move(float dx, float dy, float dz);
 
   const std::string& name() const { return name_; }
@@ -42,6 +43,7 @@ class Entity {
 
   CVector position;
   CQuaternion orientation;
+  // The orientation's rotation as OpenGL stores it (kept current by Turn and Move).
   CMatrix transform;
 
  private:
