@@ -159,6 +159,12 @@ void DXMouse::MoveTo(int x, int y) {
   last_y_ = y;
 }
 
+void DXMouse::SetOrigin(int x, int y) {
+  have_position_ = true;
+  last_x_ = x;
+  last_y_ = y;
+}
+
 void DXMouse::AddMotion(int dx, int dy) {
   // Saturate rather than wrap on absurd event streams.
   const auto add = [](int32_t a, int b) {

@@ -126,6 +126,9 @@ class DXMouse : public DXDevice {
   // after construction only sets the origin); relative motion adds directly.
   void MoveTo(int x, int y);
   void AddMotion(int dx, int dy);
+  // Takes (x, y) as the position later motion is measured from, adding no motion (the pointer
+  // re-entering the window somewhere else has not moved the mouse).
+  void SetOrigin(int x, int y);
   void SetButton(Button button, bool down);
   void ReleaseAll();
 

@@ -177,6 +177,13 @@ TEST_F(InputTest, MouseMotionAccumulatesBetweenPolls) {
   EXPECT_FALSE(GetMouseState().Test(0));
   EXPECT_TRUE(GetMouseState().Test(1));
 
+  // Re-entering the window elsewhere is no motion.
+  mouse->SetOrigin(500, 20);
+  mouse->MoveTo(502, 20);
+  GlobalInputPoll();
+  EXPECT_EQ(GetMouseState().mouse_x, -2);
+  EXPECT_EQ(GetMouseState().mouse_y, 0);
+
   InputState record;
   mouse->AddMotion(4, 6);
   const std::optional<MouseMotion> motion = mouse->PollMotion(&record);
