@@ -12,6 +12,7 @@
 #include "console/gl_console.h"
 #include "console/log.h"
 #include "game/world.h"
+#include "input/input_devices.h"
 
 wxIMPLEMENT_APP(kt::App);
 
@@ -28,9 +29,10 @@ wxBEGIN_EVENT_TABLE(App, wxApp) EVT_KEY_DOWN(App::OnKeyDown) EVT_KEY_UP(App::OnK
         EVT_MIDDLE_DOWN(App::OnMouse) EVT_MIDDLE_UP(App::OnMouse) EVT_MIDDLE_DCLICK(App::OnMouse)
             EVT_RIGHT_DOWN(App::OnMouse) EVT_RIGHT_UP(App::OnMouse) EVT_RIGHT_DCLICK(App::OnMouse)
                 EVT_MOTION(App::OnMouse) EVT_ENTER_WINDOW(App::OnMouse)
-                    EVT_LEAVE_WINDOW(App::OnMouse) wxEND_EVENT_TABLE()
+                    EVT_LEAVE_WINDOW(App::OnMouse) EVT_ACTIVATE_APP(App::OnActivateApp)
+                        wxEND_EVENT_TABLE()
 
-                        bool App::OnInit() {
+                            bool App::OnInit() {
   OpenLogFile();
   ShowSplash();
   frame_ = new wxSkeleton("Kinetrope v1", wxPoint(50, 50), wxSize(800, 630));
@@ -69,6 +71,9 @@ int App::OnExit() {
 
 void App::OnKeyDown(wxKeyEvent& event) {
   const int code = event.GetKeyCode();
+  // Every key, accelerators included, reaches the keyboard device's table.
+  if (DXKeyboard* keyboard = GetKeyboard())
+    if (const std::optional<int> dik = MapDikCode(code)) keyboard->KeyDown(*dik);
   const bool alt_enter = event.AltDown() && code == WXK_RETURN;
   // Menu accelerators (Alt-X, Ctrl-A, ...) act before any window sees the key; the toolkit
   // offers the key to the focused window first, so pass such keys on to it.
@@ -83,10 +88,27 @@ void App::OnKeyDown(wxKeyEvent& event) {
     console->PressKey(press->key, press->code, event.ShiftDown());
 }
 
-void App::OnKeyUp(wxKeyEvent&) {}
+// Key-up only releases the key in the keyboard device's table; the console ignores it.
+void App::OnKeyUp(wxKeyEvent& event) {
+  if (DXKeyboard* keyboard = GetKeyboard())
+    if (const std::optional<int> dik = MapDikCode(event.GetKeyCode())) keyboard->KeyUp(*dik);
+}
 
-// The view's mouse control (camera drag, console scrolling) comes with the input devices;
-// every mouse event goes on to the toolkit.
-void App::OnMouse(wxMouseEvent& event) { event.Skip(); }
+// Mouse events of the 3-D view go to its mouse handling; every mouse event goes on to the
+// toolkit.
+void App::OnMouse(wxMouseEvent& event) {
+  if (frame_ && frame_->view() && event.GetEventObject() == frame_->view()) ViewMouseEvent(event);
+  event.Skip();
+}
+
+// The key-up of a key held while another program takes the focus never arrives here: release
+// every key and button so that nothing stays stuck.
+void App::OnActivateApp(wxActivateEvent& event) {
+  if (!event.GetActive()) {
+    if (DXKeyboard* keyboard = GetKeyboard()) keyboard->ReleaseAll();
+    if (DXMouse* mouse = GetMouse()) mouse->ReleaseAll();
+  }
+  event.Skip();
+}
 
 }  // namespace kt

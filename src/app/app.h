@@ -24,6 +24,7 @@ class App : public wxApp {
   void OnKeyDown(wxKeyEvent& event);
   void OnKeyUp(wxKeyEvent& event);
   void OnMouse(wxMouseEvent& event);
+  void OnActivateApp(wxActivateEvent& event);
 
   wxSkeleton* frame_ = nullptr;
   // The splash closes itself after its time-out, which a weak reference notices.

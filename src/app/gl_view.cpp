@@ -5,6 +5,7 @@
 #include <wx/dcclient.h>
 
 #include "game/world.h"
+#include "input/input_devices.h"
 
 namespace kt {
 
@@ -71,6 +72,25 @@ void GLView::OnEraseBackground(wxEraseEvent&) {}
 void GLView::OnEnterWindow(wxMouseEvent& event) {
   SetFocus();
   event.Skip();
+}
+
+void ViewMouseEvent(const wxMouseEvent& event) {
+  if (DXMouse* mouse = GetMouse()) {
+    if (event.Entering())
+      mouse->SetOrigin(event.GetX(), event.GetY());
+    else
+      mouse->MoveTo(event.GetX(), event.GetY());
+    // A press or release event reports its own button's new state; the others are held.
+    const auto state = [&](int button, bool held) {
+      if (event.ButtonDown(button)) return true;
+      if (event.ButtonUp(button)) return false;
+      return held;
+    };
+    mouse->SetButton(DXMouse::kLeft, state(wxMOUSE_BTN_LEFT, event.LeftIsDown()));
+    mouse->SetButton(DXMouse::kRight, state(wxMOUSE_BTN_RIGHT, event.RightIsDown()));
+    mouse->SetButton(DXMouse::kMiddle, state(wxMOUSE_BTN_MIDDLE, event.MiddleIsDown()));
+  }
+  // The camera's mouse control (MouseLook) takes the same event here, and only here.
 }
 
 void GLView::OnIdle(wxIdleEvent& event) {

@@ -46,4 +46,8 @@ class GLView : public wxGLCanvas {
   wxDECLARE_EVENT_TABLE();
 };
 
+// Every mouse event of the 3-D view, handed over by the application's mouse filter: feeds the
+// mouse device (motion and buttons) and the camera's mouse control.
+void ViewMouseEvent(const wxMouseEvent& event);
+
 }  // namespace kt

@@ -1,9 +1,13 @@
-// What a key-down event means to the console. The key codes the console's table is written in
-// are an older toolkit numbering (Windows virtual keys for punctuation); this maps today's
-// toolkit key codes onto them by meaning: only space, digits and letters are typed as they
-// are, the keypad plus, decimal point and minus stand for "=", "." and "-"/"_", the quote key
-// for an apostrophe, and the main keyboard's punctuation (whose old codes lay above 90) never
-// reaches the console.
+// What a key event means to the console and to the keyboard device. The key codes the
+// console's table is written in are an older toolkit numbering (Windows virtual keys for
+// punctuation); this maps today's toolkit key codes onto them by meaning: space, digits and
+// letters are typed as they are, the keypad plus, decimal point and minus stand for "=", "."
+// and "-"/"_", the quote key for an apostrophe. The main keyboard's ".", "=", "-" and "_" type
+// the same characters as the keypad keys, so assignments can be typed either way; the rest of
+// its punctuation never reaches the console.
+//
+// MapDikCode gives the DirectInput scan code of a toolkit key code (the keyboard device's
+// table index), or nullopt for keys it has no code for.
 #pragma once
 
 #include <optional>
@@ -19,5 +23,7 @@ struct ConsoleKeyPress {
 
 // nullopt for keys the console never sees.
 std::optional<ConsoleKeyPress> MapConsoleKey(int key_code);
+
+std::optional<int> MapDikCode(int key_code);
 
 }  // namespace kt
