@@ -203,6 +203,25 @@ TEST_F(CameraTest, CameraInsideAWallIsPushedOutAtMostTheSpeedLimitPerFrame) {
   EXPECT_NEAR(camera_->position.x, -20.0f, 1e-4f);
 }
 
+TEST_F(CameraTest, WallBetweenCameraAndTargetIsNotPushedBackThrough) {
+  CVar<float>("camera.facing_corr", -16.0f) = 0.0f;
+  hero_.position = CVector(0, 100, 0);
+  // The sphere reaches 25 units into the wall's far (x = -60) face; the target is on the
+  // other side, straight ahead.
+  const CVector start(-65, 100, 0);
+
+  camera_->SetMode(kCameraFreeRoam);
+  camera_->position = start;
+  Frame(0.1);
+  ExpectNear(camera_->position, start - CVector(3.7f, 0, 0), 1e-4f);
+
+  camera_->Attach(&hero_);
+  camera_->position = start;
+  Frame(0.1);
+  // Only the line-of-sight pull acts: a full step towards the target.
+  EXPECT_NEAR(camera_->position.x, start.x + 3.7f, 1e-3f);
+}
+
 TEST_F(CameraTest, AttachingTurnsTheViewOverTheBlendTime) {
   Entity a("a", kEntityMarker), b("b", kEntityMarker), d("d", kEntityMarker);
   camera_->position = CVector(0, 100, 0);
