@@ -2,6 +2,7 @@
 #include "character/hunter_controller.h"
 
 #include "character/character.h"
+#include "console/cvar.h"
 #include "graph/path_graph.h"
 #include "level/bsp_level.h"
 
@@ -53,8 +54,14 @@ bool HunterController::Update(Character&) {
   CVector direction = player->position - character_->position;
   direction.y = 0.0f;
   // Planning runs inside the walk's update, at most one bounded search per update; the
-  // direction only says where it should lead.
-  if (graph) graph->SetTargetDirection(direction);
+  // direction only says where it should lead. Facing the player already, there is nothing
+  // to plan (a search would only fail, every update).
+  const CVar<float> aim_tolerance("hunterAI.aim_tolerance", 10.0f);
+  const MotionController* walk = Motion(kRoleMove);
+  const bool aimed = walk && direction.Length() > 0.0f &&
+                     AngularDifference(HeadingAngle(Facing(walk->ShownPosture()), direction),
+                                       0.0f) < aim_tolerance;
+  if (graph) graph->SetTargetDirection(aimed ? CVector() : direction);
   SwingAtPlayer();
   return true;
 }

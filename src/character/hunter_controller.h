@@ -1,7 +1,7 @@
 // The hunter (gameplay controller kind 3): a guard that sees. While the player is alive and in
 // sight it walks toward the player, steering its walk clip's path-planning graph at the
 // player's direction every update, and swings like the blind opponent when close; otherwise it
-// stands idle.
+// stands idle. Within `hunterAI.aim_tolerance` degrees of facing the player it plans nothing.
 #pragma once
 
 #include "character/blind_controller.h"

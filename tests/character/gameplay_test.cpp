@@ -585,6 +585,11 @@ TEST_F(GameplayGuardTest, HunterSteersItsPathGraphAtThePlayerAndIdlesWhenItDies)
   want.y = 0.0f;
   EXPECT_LT(DegreesBetween(h.walk_graph()->target_direction(), want), 0.01);
   EXPECT_FALSE(h.attacking());
+  // Straight ahead (the walk faces +z): nothing to plan.
+  player.SetPosition(hunter.position + CVector(0, 0, 300));
+  Run(kFrame);
+  EXPECT_TRUE(h.hunting());
+  EXPECT_EQ(h.walk_graph()->target_direction(), CVector());
 
   player.invulnerable = false;
   player.gameplay_controller()->Kill();
