@@ -128,7 +128,12 @@ class SceneLoader::Reader {
   bool MotionDataBlock();
   bool MotionDataSetBlock();
   bool TransitionGraphBlock();
+  struct CharacterKeys;
   bool CharacterBlock();
+  // The default motions and graph descriptions of a character without a gameplay controller.
+  bool AttachMotions(Character& character, const CharacterKeys& keys);
+  // The loader keeps the controller; the skeleton controller plays it.
+  MotionController* Adopt(std::unique_ptr<MotionController> controller);
   bool LevelBlock();
   bool ShaderBlock();
   bool EntityBlock();
@@ -286,7 +291,8 @@ bool SceneLoader::Reader::TransitionGraphBlock() {
   return true;
 }
 
-bool SceneLoader::Reader::CharacterBlock() {
+// The values of a "Character" block, with the defaults of keys it does not give.
+struct SceneLoader::Reader::CharacterKeys {
   std::string name;
   float position[3] = {0, 0, 0};
   int controller_kind = -1, data_set = -1, model = -1, root_graph = -1, blend_graph = -1;
@@ -296,32 +302,36 @@ bool SceneLoader::Reader::CharacterBlock() {
   int root_type = -1, blend_type = -1;
   bool has_zone = false;
   float zone[4] = {0, 0, 0, 0};
+};
+
+bool SceneLoader::Reader::CharacterBlock() {
+  CharacterKeys c;
   const int keys = ReadKeys([&](const std::string& key, const std::string& value) {
     if (key == "CharacterName") {
-      name = value;
+      c.name = value;
     } else if (key == "Position") {
-      ParseFloats(value, position, 3);
+      ParseFloats(value, c.position, 3);
     } else if (key == "GameplayController") {
-      controller_kind = ParseInt(value);
+      c.controller_kind = ParseInt(value);
     } else if (key == "DatasetID") {
-      data_set = ParseInt(value);
+      c.data_set = ParseInt(value);
     } else if (key == "HitPoints") {
-      hit_points = ParseFloat(value, hit_points);
+      c.hit_points = ParseFloat(value, c.hit_points);
     } else if (key == "DefaultRootMotion") {
-      ParseWordAndInt(value, root_clip, root_type);
+      ParseWordAndInt(value, c.root_clip, c.root_type);
     } else if (key == "DefaultBlendMotion") {
-      ParseWordAndInt(value, blend_clip, blend_type);
+      ParseWordAndInt(value, c.blend_clip, c.blend_type);
     } else if (key == "Enabled") {
-      enabled = ParseInt(value);
+      c.enabled = ParseInt(value);
     } else if (key == "RootGraphID") {
-      root_graph = ParseInt(value);
+      c.root_graph = ParseInt(value);
     } else if (key == "BlendGraphID") {
-      blend_graph = ParseInt(value);
+      c.blend_graph = ParseInt(value);
     } else if (key == "Model") {
-      model = ParseInt(value);
+      c.model = ParseInt(value);
     } else if (key == "ZoneRect") {
-      has_zone = true;
-      ParseFloats(value, zone, 4);
+      c.has_zone = true;
+      ParseFloats(value, c.zone, 4);
     } else {
       return false;
     }
@@ -330,59 +340,64 @@ bool SceneLoader::Reader::CharacterBlock() {
   if (keys < 2) return false;
 
   // From here on the character stays registered by name even when the block fails.
-  loader_.characters_.push_back(std::make_unique<Character>(name));
+  loader_.characters_.push_back(std::make_unique<Character>(c.name));
   Character& character = *loader_.characters_.back();
-  character.SetPosition(CVector(position[0], position[1], position[2]));
-  if (has_zone) character.zone = ZoneRect(zone[0], zone[1], zone[2], zone[3]);
-  if (model != -1) {
-    if (model >= 0 && model < loader_.model_count()) {
-      character.model = loader_.Model(model);
+  character.SetPosition(CVector(c.position[0], c.position[1], c.position[2]));
+  if (c.has_zone) character.zone = ZoneRect(c.zone[0], c.zone[1], c.zone[2], c.zone[3]);
+  if (c.model != -1) {
+    if (c.model >= 0 && c.model < loader_.model_count()) {
+      character.model = loader_.Model(c.model);
     } else {
-      LogPrintf("model %i not valid", model);
+      LogPrintf("model %i not valid", c.model);
     }
   }
-  if (hit_points != -1.0f) {
-    LogPrintf("char %s hitpoints set to: %f", character.name().c_str(), double(hit_points));
-    character.hit_points = hit_points;
+  if (c.hit_points != -1.0f) {
+    LogPrintf("char %s hitpoints set to: %f", character.name().c_str(), double(c.hit_points));
+    character.hit_points = c.hit_points;
   }
-
-  SkeletonController* skeleton = character.skeleton_controller();
-  if (data_set != -1 && controller_kind != -1) {
+  if (c.data_set != -1 && c.controller_kind != -1) {
     // The controller plays the data set's motions: the default motions, graphs and
     // "Enabled" are not for such a character.
     MotionDataSet set;
-    if (world_.FindDataSet(data_set, set)) character.SetGameplayController(controller_kind, set);
-  } else {
-    auto adopt = [&](std::unique_ptr<MotionController> controller) {
-      loader_.controllers_.push_back(std::move(controller));
-      return loader_.controllers_.back().get();
-    };
-    if (!root_clip.empty()) {
-      MotionData* motion = FindMotion(LowerCase(root_clip));
-      if (!motion) return false;
-      skeleton->SetRootMotion(
-          adopt(std::make_unique<MotionController>(motion, root_type, 1.0f, 2, -1.0f)));
-    }
-    if (!blend_clip.empty()) {
-      MotionData* motion = FindMotion(LowerCase(blend_clip));
-      if (!motion) return false;
-      skeleton->SetBlendMotion(
-          adopt(std::make_unique<MotionController>(motion, blend_type, 1.0f, 2, -1.0f)));
-    }
-    GraphDescription graph;
-    if (root_graph != -1) {
-      if (!world_.FindGraph(root_graph, graph)) return false;
-      if (auto controller = graph.CreateController())
-        skeleton->SetRootMotion(adopt(std::move(controller)));
-    }
-    if (blend_graph != -1) {
-      if (!world_.FindGraph(blend_graph, graph)) return false;
-      if (auto controller = graph.CreateController())
-        skeleton->SetBlendMotion(adopt(std::move(controller)));
-    }
-    if (enabled == 0 && character.RootMotion()) character.RootMotion()->Stop();
+    if (world_.FindDataSet(c.data_set, set))
+      character.SetGameplayController(c.controller_kind, set);
+  } else if (!AttachMotions(character, c)) {
+    return false;
   }
   world_.entities.push_back(&character);
+  return true;
+}
+
+MotionController* SceneLoader::Reader::Adopt(std::unique_ptr<MotionController> controller) {
+  loader_.controllers_.push_back(std::move(controller));
+  return loader_.controllers_.back().get();
+}
+
+bool SceneLoader::Reader::AttachMotions(Character& character, const CharacterKeys& c) {
+  SkeletonController* skeleton = character.skeleton_controller();
+  if (!c.root_clip.empty()) {
+    MotionData* motion = FindMotion(LowerCase(c.root_clip));
+    if (!motion) return false;
+    skeleton->SetRootMotion(Adopt(std::make_unique<MotionController>(motion, c.root_type)));
+  }
+  if (!c.blend_clip.empty()) {
+    MotionData* motion = FindMotion(LowerCase(c.blend_clip));
+    if (!motion) return false;
+    skeleton->SetBlendMotion(Adopt(std::make_unique<MotionController>(motion, c.blend_type)));
+  }
+  // A graph description replaces the default motion of its slot.
+  GraphDescription graph;
+  if (c.root_graph != -1) {
+    if (!world_.FindGraph(c.root_graph, graph)) return false;
+    if (auto controller = graph.CreateController())
+      skeleton->SetRootMotion(Adopt(std::move(controller)));
+  }
+  if (c.blend_graph != -1) {
+    if (!world_.FindGraph(c.blend_graph, graph)) return false;
+    if (auto controller = graph.CreateController())
+      skeleton->SetBlendMotion(Adopt(std::move(controller)));
+  }
+  if (c.enabled == 0 && character.RootMotion()) character.RootMotion()->Stop();
   return true;
 }
 
