@@ -181,6 +181,7 @@ End
 * Level
 SkyBox: data/levels/castle_sky_%s.jpg
 MapFile: data/levels/castle.bsp
+Model: data/models/knight.3ds
 Brush: 1
 Brush: 2
 Brush: 3
@@ -229,9 +230,11 @@ DatasetID: 4
 HitPoints: 6
 End
 
-// the dark knight reappears anywhere in the middle of the courtyard
+// the dark knight reappears anywhere in the middle of the courtyard; he wears the
+// armoured parts model (model 0, the level's first)
 * Character
 CharacterName: boss
+Model: 0
 Position: 0 45 -600
 GameplayController: 1
 DatasetID: 3

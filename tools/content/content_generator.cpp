@@ -7,6 +7,7 @@
 
 #include "image_set.h"
 #include "level/level_builder.h"
+#include "model_set.h"
 #include "motion_synth.h"
 #include "rig.h"
 #include "sound_set.h"
@@ -148,6 +149,8 @@ bool Generate(const GenerateOptions& options, GenerateReport& report) {
     WriteFiles(out, MakeImages(&fonts_ok), report);
     if (!fonts_ok) report.errors.push_back("no Liberation font found: the images lack their text");
   }
+  // The knight's parts model and its textures go with the images.
+  if (options.images) WriteFiles(out, MakeModelFiles(), report);
   if (options.sounds) WriteFiles(out, MakeSounds(), report);
   if (options.settings) WriteDefaultSettings(out, report);
   return report.errors.empty();

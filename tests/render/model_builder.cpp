@@ -1,0 +1,243 @@
+#include "model_builder.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace kt::test {
+
+namespace {
+
+class Writer {
+ public:
+  void U8(uint8_t v) { bytes.push_back(v); }
+  void U16(uint16_t v) {
+    U8(v & 0xFF);
+    U8(v >> 8);
+  }
+  void U32(uint32_t v) {
+    U16(v & 0xFFFF);
+    U16(v >> 16);
+  }
+  void F32(float f) {
+    uint32_t bits;
+    std::memcpy(&bits, &f, 4);
+    U32(bits);
+  }
+  void Str(const std::string& s) {
+    bytes.insert(bytes.end(), s.begin(), s.end());
+    U8(0);
+  }
+  size_t Open(uint16_t id) {
+    const size_t at = bytes.size();
+    U16(id);
+    U32(0);
+    return at;
+  }
+  void Close(size_t at) {
+    const uint32_t length = uint32_t(bytes.size() - at);
+    for (int k = 0; k < 4; ++k) bytes[at + 2 + k] = uint8_t(length >> (8 * k));
+  }
+  std::vector<unsigned char> bytes;
+};
+
+void WriteMaterial(Writer& w, const BuilderMaterial& m) {
+  const size_t block = w.Open(0xAFFF);
+  size_t c = w.Open(0xA000);
+  w.Str(m.name);
+  w.Close(c);
+  c = w.Open(0xA020);
+  const size_t rgb = w.Open(0x0011);
+  for (float f : m.diffuse) w.U8(uint8_t(std::lround(f * 255)));
+  w.Close(rgb);
+  w.Close(c);
+  c = w.Open(0xA040);
+  const size_t pct = w.Open(0x0030);
+  w.U16(25);
+  w.Close(pct);
+  w.Close(c);
+  if (!m.texture.empty()) {
+    const size_t map = w.Open(0xA200);
+    const size_t name = w.Open(0xA300);
+    w.Str(m.texture);
+    w.Close(name);
+    w.Close(map);
+  }
+  w.Close(block);
+}
+
+void WriteMesh(Writer& w, const BuilderMesh& m) {
+  const size_t object = w.Open(0x4000);
+  w.Str(m.name);
+  const size_t mesh = w.Open(0x4100);
+  size_t c = w.Open(0x4110);
+  w.U16(uint16_t(m.vertices.size()));
+  for (const auto& v : m.vertices)
+    for (float f : v) w.F32(f);
+  w.Close(c);
+  if (!m.uvs.empty()) {
+    c = w.Open(0x4140);
+    w.U16(uint16_t(m.uvs.size()));
+    for (const auto& uv : m.uvs) {
+      w.F32(uv[0]);
+      w.F32(uv[1]);
+    }
+    w.Close(c);
+  }
+  c = w.Open(0x4160);
+  for (float f : {1.f, 0.f, 0.f, 0.f, 1.f, 0.f, 0.f, 0.f, 1.f, 0.f, 0.f, 0.f}) w.F32(f);
+  w.Close(c);
+  const size_t faces = w.Open(0x4120);
+  w.U16(uint16_t(m.faces.size()));
+  for (const auto& f : m.faces) {
+    for (uint16_t i : f) w.U16(i);
+    w.U16(7);
+  }
+  if (!m.material.empty()) {
+    c = w.Open(0x4130);
+    w.Str(m.material);
+    w.U16(uint16_t(m.faces.size()));
+    for (size_t i = 0; i < m.faces.size(); ++i) w.U16(uint16_t(i));
+    w.Close(c);
+  }
+  if (!m.smoothing.empty()) {
+    c = w.Open(0x4150);
+    for (uint32_t s : m.smoothing) w.U32(s);
+    w.Close(c);
+  }
+  w.Close(faces);
+  w.Close(mesh);
+  w.Close(object);
+}
+
+void Walk(const std::vector<unsigned char>& f, size_t at, size_t end, std::vector<size_t>& out) {
+  // Chunks whose contents start with other chunks (the rest hold data first).
+  static const uint16_t kParents[] = {0x4D4D, 0x3D3D, 0x4100, 0xAFFF, 0xA010,
+                                      0xA020, 0xA030, 0xA040, 0xA200};
+  while (at + 6 <= end) {
+    const uint16_t id = uint16_t(f[at] | (f[at + 1] << 8));
+    uint32_t length = 0;
+    for (int k = 0; k < 4; ++k) length |= uint32_t(f[at + 2 + k]) << (8 * k);
+    if (length < 6 || length > end - at) return;
+    out.push_back(at);
+    size_t inner = at + 6;
+    bool parent = false;
+    for (uint16_t p : kParents) parent |= p == id;
+    if (id == 0x4000) {  // name first
+      while (inner < at + length && f[inner]) ++inner;
+      ++inner;
+      parent = true;
+    } else if (id == 0x4120) {
+      const size_t n = f[inner] | (f[inner + 1] << 8);
+      inner += 2 + 8 * n;
+      parent = true;
+    }
+    if (parent) Walk(f, inner, at + length, out);
+    at += length;
+  }
+}
+
+}  // namespace
+
+ModelBuilder& ModelBuilder::Add(const BuilderMesh& mesh) {
+  meshes_.push_back(mesh);
+  return *this;
+}
+
+ModelBuilder& ModelBuilder::Add(const BuilderMaterial& material) {
+  materials_.push_back(material);
+  return *this;
+}
+
+std::vector<unsigned char> ModelBuilder::Build(bool materials_first) const {
+  Writer w;
+  const size_t main = w.Open(0x4D4D);
+  size_t c = w.Open(0x0002);
+  w.U32(3);
+  w.Close(c);
+  const size_t editor = w.Open(0x3D3D);
+  c = w.Open(0x3D3E);
+  w.U32(3);
+  w.Close(c);
+  if (materials_first)
+    for (const auto& m : materials_) WriteMaterial(w, m);
+  for (const auto& m : meshes_) WriteMesh(w, m);
+  if (!materials_first)
+    for (const auto& m : materials_) WriteMaterial(w, m);
+  w.Close(editor);
+  c = w.Open(0xB000);  // keyframes: skipped by the reader
+  w.U32(0);
+  w.Close(c);
+  w.Close(main);
+  return w.bytes;
+}
+
+BuilderMesh Box(const std::string& name, std::array<float, 3> lo, std::array<float, 3> hi,
+                const std::string& material) {
+  BuilderMesh m;
+  m.name = name;
+  m.material = material;
+  for (int i = 0; i < 8; ++i) {
+    m.vertices.push_back({i & 1 ? hi[0] : lo[0], i & 2 ? hi[1] : lo[1], i & 4 ? hi[2] : lo[2]});
+    m.uvs.push_back({float(i & 1), float((i >> 1) & 1)});
+  }
+  // Two triangles per side, wound outwards.
+  m.faces = {{0, 2, 1}, {1, 2, 3}, {4, 5, 6}, {5, 7, 6}, {0, 1, 4}, {1, 5, 4},
+             {2, 6, 3}, {3, 6, 7}, {0, 4, 2}, {2, 4, 6}, {1, 3, 5}, {3, 7, 5}};
+  return m;
+}
+
+BuilderMesh Prism(const std::string& name, std::array<float, 3> from, std::array<float, 3> to,
+                  float half_width, const std::string& material) {
+  BuilderMesh m = Box(name, {0, -half_width, -half_width}, {1, half_width, half_width}, material);
+  // Map x onto the segment; y and z onto two directions across it.
+  const std::array<float, 3> d = {to[0] - from[0], to[1] - from[1], to[2] - from[2]};
+  const float len = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+  const std::array<float, 3> u = {d[0] / len, d[1] / len, d[2] / len};
+  std::array<float, 3> a =
+      std::fabs(u[0]) < 0.9f ? std::array<float, 3>{1, 0, 0} : std::array<float, 3>{0, 1, 0};
+  const float dot = a[0] * u[0] + a[1] * u[1] + a[2] * u[2];
+  for (int k = 0; k < 3; ++k) a[k] -= dot * u[k];
+  const float la = std::sqrt(a[0] * a[0] + a[1] * a[1] + a[2] * a[2]);
+  for (float& v : a) v /= la;
+  const std::array<float, 3> b = {u[1] * a[2] - u[2] * a[1], u[2] * a[0] - u[0] * a[2],
+                                  u[0] * a[1] - u[1] * a[0]};
+  for (auto& v : m.vertices) {
+    const std::array<float, 3> p = v;
+    for (int k = 0; k < 3; ++k) v[k] = from[k] + d[k] * p[0] + a[k] * p[1] + b[k] * p[2];
+  }
+  return m;
+}
+
+const std::vector<PartSpan>& PartSpans() {
+  static const std::array<float, 3> j[16] = {{0, 9.86f, 0},
+                                             {0, 15.88f, 0},
+                                             {1.86f, 14.55f, 0.15f},
+                                             {2.61f, 11.97f, -0.45f},
+                                             {3.13f, 8.8f, -0.34f},
+                                             {-1.86f, 14.55f, 0.15f},
+                                             {-2.47f, 11.99f, -0.36f},
+                                             {-3.029f, 8.8f, -0.232f},
+                                             {-1.2f, 8.5f, 0.1f},
+                                             {-1.2f, 5.0f, 0},
+                                             {-1.45f, 0.34f, -0.831f},
+                                             {-1.531f, 0, 0.64f},
+                                             {1.2f, 8.5f, 0.1f},
+                                             {1.25f, 5.0f, 0},
+                                             {1.57f, 0.37f, -0.83f},
+                                             {1.62f, 0, 0.64f}};
+  static const std::vector<PartSpan> spans = {
+      {"head", j[0], j[1]},       {"torso", j[0], j[1]},        {"leftuppera", j[2], j[3]},
+      {"leftlowera", j[3], j[4]}, {"lefthand", j[3], j[4]},     {"rightuarm", j[5], j[6]},
+      {"rightlarm", j[6], j[7]},  {"leftupperl", j[12], j[13]}, {"leftlowerl", j[13], j[14]},
+      {"leftfoot", j[14], j[15]}, {"rightuleg", j[8], j[9]},    {"rightlleg", j[9], j[10]},
+      {"rightfoot", j[10], j[11]}};
+  return spans;
+}
+
+std::vector<size_t> ChunkOffsets(const std::vector<unsigned char>& file) {
+  std::vector<size_t> out;
+  Walk(file, 0, file.size(), out);
+  return out;
+}
+
+}  // namespace kt::test
