@@ -1,7 +1,8 @@
 // A look at generated content without the game: the castle drawn offscreen with one frame of
-// a clip standing at the player's start, its bones drawn as ellipsoids the way the game draws
-// a figure without a model, and the sword between the wrists. Needs a generated game folder
-// as the working directory (the level finds its textures relative to it).
+// a clip standing at the player's start, drawn by the game's own character drawing (bone
+// ellipsoids, the sword between the wrists) under the game's lights. Needs a generated game
+// folder as the working directory (the level finds its textures, the figure its skeleton
+// relative to it).
 #pragma once
 
 #include <string>
