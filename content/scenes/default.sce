@@ -255,6 +255,6 @@ End
 
 * Entity
 Name: camera
-Position: 0 220 1000
+Position: 0 200 860
 Rotation: -0.0698 0 0 0.9976
 End

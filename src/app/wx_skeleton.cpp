@@ -139,6 +139,7 @@ void wxSkeleton::StartWorld() {
   SetGLProcAddressFunction(LookupGLXProc);
   WorldPlatform platform;
   platform.register_image_handlers = RegisterJpegHandler;
+  platform.input_handles = {.instance = true, .window = true};
   WorldStartup(platform);
   if (!g_width.Bound()) {
     g_width.Register("gl.width", kDefaultViewWidth);

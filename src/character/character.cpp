@@ -67,7 +67,8 @@ Character* FindCharacter(const std::string& name) {
 }
 
 // Every character is an entity, so the entity registry's unique name is free among characters.
-Character::Character(const std::string& name) : Entity(UniqueName(name, Registry()), kEntityCharacter) {
+Character::Character(const std::string& name)
+    : Entity(UniqueName(name, Registry()), kEntityCharacter) {
   Registry()[this->name()] = this;
   // The base turn is 90 radians about each axis, not 90 degrees: the figures were built to it.
   base_orientation = CQuaternion() * CQuaternion::FromAxisAngle(CVector(0, 1, 0), 90.0f) *
@@ -231,8 +232,8 @@ void Character::HitAndPushOthers(CVector& c) {
     const CVector v = position - other->position;
     const float s = -(v.x * blade.x + v.z * blade.z);
     const float off_line = (v.x * v.x + v.z * v.z) - (1.0f - blade.y * blade.y) * s * s;
-    if (s > 0.0f && s < sword_length + reach && !other->invulnerable &&
-        off_line < reach * reach && !other->hurt) {
+    if (s > 0.0f && s < sword_length + reach && !other->invulnerable && off_line < reach * reach &&
+        !other->hurt) {
       other->Hurt();
       other->hit_points -= g_sword_damage.Get();
       if (other == world->player)

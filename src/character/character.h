@@ -36,8 +36,8 @@ struct ZoneRect {
 };
 
 // Bones the body reads.
-inline constexpr int kSwordHiltBone = 20;  // lwrist
-inline constexpr int kSwordGuideBone = 27;  // rwrist
+inline constexpr int kSwordHiltBone = 20;            // lwrist
+inline constexpr int kSwordGuideBone = 27;           // rwrist
 inline constexpr int kFootBones[4] = {9, 4, 10, 5};  // rfoot, lfoot, rtoes, ltoes
 inline constexpr int kSwordSamples = 10;
 

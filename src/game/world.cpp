@@ -6,10 +6,17 @@
 #include <cstdlib>
 #include <memory>
 
+#include "character/character.h"
+#include "character/game_world.h"
+#include "character/swing_table.h"
 #include "console/frame_timer.h"
 #include "console/gl_console.h"
-#include "character/game_world.h"
+#include "game/camera.h"
+#include "game/keyboard_fly.h"
+#include "game/scene_loader.h"
+#include "level/bsp_level.h"
 #include "render/renderer.h"
+#include "sound/fmod_sound.h"
 
 namespace kt {
 namespace {
@@ -17,11 +24,19 @@ namespace {
 constexpr int kConsoleFontSize = 12;
 constexpr float kConsoleOverlay = 0.75f;
 constexpr unsigned kRandomSeed = 8;
+constexpr const char* kDefaultScene = "data/scenes/default.sce";
 
+// Members are destroyed in reverse order; shutdown resets them in its own order first.
 struct WorldInstances {
   WorldPlatform platform;
+  std::unique_ptr<BspLevel> level;
   std::unique_ptr<GLConsole> console;
+  std::unique_ptr<SceneLoader> scene_loader;
+  std::unique_ptr<FMODSound> sound;
+  std::unique_ptr<SwingTable> swing_table;
+  std::unique_ptr<Camera> camera;
   bool rendering_enabled = false;
+  unsigned sword_list = 0;
   FrameTimer world_timer;
 };
 
@@ -45,6 +60,16 @@ void CreateConsole(WorldInstances& w) {
 
 void MakeGameWorld(WorldInstances&) { CreateGameWorld(); }
 
+void CreateSceneLoader(WorldInstances& w) { w.scene_loader = std::make_unique<SceneLoader>(); }
+
+void CreateLevel(WorldInstances& w) { w.level = std::make_unique<BspLevel>(); }
+
+// Opening the audio device may fail (no sound card): the sound module logs it and stays
+// silent.
+void CreateSound(WorldInstances& w) { w.sound = std::make_unique<FMODSound>(); }
+
+void CreateSwingTable(WorldInstances& w) { w.swing_table = std::make_unique<SwingTable>(); }
+
 // One generator for the process, seeded so every run draws the same sequence.
 void SeedRandom(WorldInstances&) { std::srand(kRandomSeed); }
 
@@ -52,7 +77,31 @@ void InitRenderer(WorldInstances&) { RenderInit(); }
 
 void EnableRendering(WorldInstances& w) { w.rendering_enabled = true; }
 
+void MakeSwordList(WorldInstances& w) { w.sword_list = BuildSwordList(); }
+
 void ResetWorldTimer(WorldInstances& w) { w.world_timer.Reset(); }
+
+void CreateCamera(WorldInstances& w) {
+  w.camera = std::make_unique<Camera>();
+  GetGameWorld()->camera = w.camera.get();
+}
+
+// A failed load is logged by the loader; the game goes on with what was created.
+void LoadScene(WorldInstances& w) { w.scene_loader->Load(kDefaultScene); }
+
+void FindPlayerAndBoss(WorldInstances&) {
+  GameWorld* world = GetGameWorld();
+  world->player = FindCharacter("player1");
+  world->boss = FindCharacter("boss");
+}
+
+// The game states come with the game flow; until then the world has none to create.
+void CreateGameStates(WorldInstances&) {}
+
+void InitInput(WorldInstances& w) {
+  GlobalInputInit(w.platform.input_handles);
+  SetKeyboardFlyHandler([] { KeyboardFly(); });
+}
 
 struct StartupStep {
   const char* name;
@@ -60,20 +109,63 @@ struct StartupStep {
 };
 
 // The order matters: the console must exist before anything logs, RenderInit before the
-// rendering flag, and the renderer before anything that builds display lists or textures.
+// rendering flag, the renderer before anything that builds display lists or textures, and the
+// camera before the scene that places it.
 constexpr StartupStep kStartupSteps[] = {
     {"image handlers", RegisterImageHandlers},
     {"console", CreateConsole},
     {"game world", MakeGameWorld},
+    {"scene loader", CreateSceneLoader},
+    {"level", CreateLevel},
+    {"sound", CreateSound},
+    {"swing table", CreateSwingTable},
     {"random seed", SeedRandom},
     {"renderer", InitRenderer},
     {"rendering enabled", EnableRendering},
+    {"sword list", MakeSwordList},
     {"world timer", ResetWorldTimer},
+    {"camera", CreateCamera},
+    {"scene", LoadScene},
+    {"player and boss", FindPlayerAndBoss},
+    {"game states", CreateGameStates},
+    {"input devices", InitInput},
 };
 
 // ---- what the renderer draws of the world ----
 
-class WorldScene : public FrameScene {};
+class WorldScene : public FrameScene {
+ public:
+  explicit WorldScene(WorldInstances& w) : w_(w), world_(GetGameWorld()) {}
+
+  void UpdateCamera() override {
+    if (w_.camera) w_.camera->Update();
+  }
+  void DrawLevel() override {
+    if (w_.level && w_.level->loaded() && w_.camera) w_.level->Render(w_.camera->position);
+  }
+  void DrawOpaque() override {
+    if (!world_) return;
+    for (Character* c : world_->entities)
+      if (c->flags() & kEntityDrawn) c->Draw();
+  }
+  void DrawBossWarp() override {
+    if (world_ && world_->boss && world_->boss->warping) world_->boss->Draw();
+  }
+  void DrawTranslucent() override {
+    if (!world_) return;
+    for (Character* c : world_->entities) {
+      if (!(c->flags() & kEntityDrawn)) continue;
+      if (c->dying)
+        c->Draw();
+      else
+        c->DrawSwordTrail();
+    }
+  }
+
+ private:
+  WorldInstances& w_;
+  GameWorld* world_;
+};
 
 }  // namespace
 
@@ -91,8 +183,13 @@ std::vector<std::string> WorldStartupSteps() {
 
 void WorldFrame() {
   WorldInstances& w = Instances();
+  GlobalInputPoll();
   if (w.platform.refresh_panels) w.platform.refresh_panels();
-  WorldScene scene;
+  if (GameWorld* world = GetGameWorld()) {
+    // Indexing: an update may append to the list (a character created from the console).
+    for (size_t i = 0; i < world->entities.size(); ++i) world->entities[i]->Update();
+  }
+  WorldScene scene(w);
   GetRenderer().Frame(scene);
 }
 
@@ -103,7 +200,16 @@ void WorldShutdown() {
     GetRenderer().AttachConsole(nullptr);
     w.console.reset();  // saves "cvar.ini"
   }
+  w.scene_loader.reset();
   DestroyGameWorld();
+  w.sound.reset();
+  w.swing_table.reset();
+  // The glove goes with the other devices; the camera and the level, which the specified
+  // shutdown leaves alive, go too, so that a new start-up begins from nothing.
+  SetKeyboardFlyHandler(nullptr);
+  GlobalInputShutdown();
+  w.camera.reset();
+  w.level.reset();
 }
 
 bool RenderingEnabled() { return Instances().rendering_enabled; }

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "input/input_devices.h"
+
 namespace kt {
 
 class GLConsole;
@@ -22,6 +24,8 @@ struct WorldPlatform {
   std::function<void()> register_image_handlers;
   // Lets every tool panel of the main frame refresh its controls, in registration order.
   std::function<void()> refresh_panels;
+  // What the input devices are made for: without a window nothing is created.
+  InputHandles input_handles;
 };
 
 // Runs every start-up step in order. Needs the 3-D view's OpenGL context current (the console's

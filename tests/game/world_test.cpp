@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "character/game_world.h"
 #include "console/cvar.h"
 #include "console/gl_console.h"
 #include "console/log.h"
-#include "character/game_world.h"
 #include "render/offscreen.h"
 #include "render/renderer.h"
 #include "test_support.h"
@@ -42,8 +42,10 @@ class WorldTest : public ::testing::Test {
 
 TEST_F(WorldTest, StartUpRunsItsStepsInOrder) {
   EXPECT_EQ(WorldStartupSteps(),
-            (std::vector<std::string>{"image handlers", "console", "game world", "random seed",
-                                      "renderer", "rendering enabled", "world timer"}));
+            (std::vector<std::string>{"image handlers", "console", "game world", "scene loader",
+                                      "level", "sound", "swing table", "random seed", "renderer",
+                                      "rendering enabled", "sword list", "world timer", "camera",
+                                      "scene", "player and boss", "game states", "input devices"}));
   int handlers_registered = 0;
   WorldPlatform platform;
   platform.register_image_handlers = [&] {

@@ -113,8 +113,8 @@ void WriteLevel(const fs::path& out, GenerateReport& report) {
   ++(before == after ? report.unchanged : report.written);
 }
 
-// Code defaults leave characters unable to hit each other; the default game is a fight. The
-// player's own "cvar.ini" is never touched.
+// Code defaults leave characters unable to hit each other and suit a far smaller world; the
+// default game is a fight in a castle courtyard. The player's own "cvar.ini" is never touched.
 void WriteDefaultSettings(const fs::path& out, GenerateReport& report) {
   const fs::path path = out / "cvar.ini";
   std::error_code ec;
@@ -128,7 +128,17 @@ void WriteDefaultSettings(const fs::path& out, GenerateReport& report) {
 }  // namespace
 
 const std::string& DefaultSettingsText() {
-  static const std::string text = "1 character.character_collisions 1\n";
+  // The castle is thousands of units across and its fighters some 75 tall: the code's clip
+  // planes (0.1 to 50), chase distances (4.8 behind, 2.2 above) and sword (10) are far too
+  // small for it.
+  static const std::string text =
+      "2 gl.nearclip 2.000000\n"
+      "2 gl.farclip 8000.000000\n"
+      "2 camera.hdist 170.000000\n"
+      "2 camera.vdist 90.000000\n"
+      "2 camera.max_velocity 260.000000\n"
+      "2 character.sword_length 34.000000\n"
+      "1 character.character_collisions 1\n";
   return text;
 }
 
