@@ -93,6 +93,9 @@ bool RasterizeFont(const std::string& face, int pixel_height, bool bold, int fir
 
 #if defined(__SANITIZE_ADDRESS__)
 // fontconfig keeps its default configuration until FcFini, which must not run while other code
-// of the process (the toolkit) may still use fontconfig; the leak checker is told so.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+// of the process (the toolkit) may still use fontconfig; the leak checker is told so. Mesa's
+// software rasteriser likewise keeps its feedback-mode buffers past the context's end.
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libfontconfig.so\nleak:swrast_dri.so\n";
+}
 #endif

@@ -145,7 +145,7 @@ TEST_F(PartsModelTest, FullModelLoadsNormalisesAndDraws) {
   EXPECT_FALSE(log.Contains("ERROR Loading player model..."));
   EXPECT_TRUE(log.Contains("Model Vertex Range: ("));
   ASSERT_EQ(model->part_count(), 13);
-  EXPECT_LT(model->vertex_min().y, 0.0f);  // the feet's prisms reach below the soles
+  EXPECT_LT(model->vertex_min().y, 0.0f);             // the feet's prisms reach below the soles
   EXPECT_NEAR(model->vertex_max().y, 15.88f, 1e-5f);  // the torso's top
 
   // In the rest pose at model scale each part lands where the file had it: the torso's
