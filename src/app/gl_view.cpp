@@ -4,6 +4,7 @@
 #include <GL/gl.h>
 #include <wx/dcclient.h>
 
+#include "game/mouse_look.h"
 #include "game/world.h"
 #include "input/input_devices.h"
 
@@ -75,22 +76,39 @@ void GLView::OnEnterWindow(wxMouseEvent& event) {
 }
 
 void ViewMouseEvent(const wxMouseEvent& event) {
+  // A press or release event reports its own button's new state; the others are held.
+  const auto state = [&](int button, bool held) {
+    if (event.ButtonDown(button)) return true;
+    if (event.ButtonUp(button)) return false;
+    return held;
+  };
+  const bool left = state(wxMOUSE_BTN_LEFT, event.LeftIsDown());
+  const bool right = state(wxMOUSE_BTN_RIGHT, event.RightIsDown());
+  const bool middle = state(wxMOUSE_BTN_MIDDLE, event.MiddleIsDown());
   if (DXMouse* mouse = GetMouse()) {
     if (event.Entering())
       mouse->SetOrigin(event.GetX(), event.GetY());
     else
       mouse->MoveTo(event.GetX(), event.GetY());
-    // A press or release event reports its own button's new state; the others are held.
-    const auto state = [&](int button, bool held) {
-      if (event.ButtonDown(button)) return true;
-      if (event.ButtonUp(button)) return false;
-      return held;
-    };
-    mouse->SetButton(DXMouse::kLeft, state(wxMOUSE_BTN_LEFT, event.LeftIsDown()));
-    mouse->SetButton(DXMouse::kRight, state(wxMOUSE_BTN_RIGHT, event.RightIsDown()));
-    mouse->SetButton(DXMouse::kMiddle, state(wxMOUSE_BTN_MIDDLE, event.MiddleIsDown()));
+    mouse->SetButton(DXMouse::kLeft, left);
+    mouse->SetButton(DXMouse::kRight, right);
+    mouse->SetButton(DXMouse::kMiddle, middle);
   }
-  // The camera's mouse control (MouseLook) takes the same event here, and only here.
+
+  MouseEvent look;
+  if (event.ButtonDown() || event.ButtonDClick())
+    look.kind = MouseEventKind::kDown;
+  else if (event.ButtonUp())
+    look.kind = MouseEventKind::kUp;
+  else if (event.GetWheelRotation() != 0)
+    look.kind = MouseEventKind::kWheel;
+  else
+    look.kind = MouseEventKind::kMotion;
+  look.x = event.GetX();
+  look.y = event.GetY();
+  look.buttons =
+      (left ? kMouseLeft : 0u) | (right ? kMouseRight : 0u) | (middle ? kMouseMiddle : 0u);
+  MouseLook(look);
 }
 
 void GLView::OnIdle(wxIdleEvent& event) {
