@@ -29,7 +29,8 @@ const char kTinyMap[] =
     "brush 1 0 1 2 1 2 wall\n";
 
 void WriteText(const std::string& path, const std::string& text) {
-  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  if (!folder.empty()) std::filesystem::create_directories(folder);
   std::ofstream(path, std::ios::binary) << text;
 }
 
