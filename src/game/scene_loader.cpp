@@ -7,6 +7,7 @@
 #include <cctype>
 #include <climits>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <locale>
 #include <sstream>
@@ -99,6 +100,15 @@ void SplitFirstFile(std::string& list, std::string& first) {
 }
 
 bool Contains(const std::string& s, const char* part) { return s.find(part) != std::string::npos; }
+
+// An empty name or one that names a folder reads as the motion folder itself, which the
+// motion reader cannot take.
+bool NamesAFile(const std::string& amc_file) {
+  std::error_code error;
+  if (!std::filesystem::is_directory(ToFilePath(MotionFolder() + amc_file), error)) return true;
+  LogPrintf("SceneLoader: AMC file \"%s\" names a folder", amc_file.c_str());
+  return false;
+}
 
 }  // namespace
 
@@ -205,12 +215,13 @@ bool SceneLoader::Reader::MotionDataBlock() {
 
   std::string file;
   SplitFirstFile(files, file);
+  if (!NamesAFile(file)) return false;
   auto motion = std::make_unique<MotionData>(name, file, kMotionScale, body_weights,
                                              frame_rate == -1 ? 120 : frame_rate);
   if (motion->frame_count() == -1) return false;
   while (!files.empty()) {
     SplitFirstFile(files, file);
-    motion->AppendClip(file, kMotionScale);
+    if (NamesAFile(file)) motion->AppendClip(file, kMotionScale);
   }
   world_.motions.push_back(motion.get());
   loader_.motions_.push_back(std::move(motion));

@@ -187,6 +187,10 @@ TEST_F(SceneLoaderTest, UnreadableFirstFileOrTooFewKeysCreateNoClip) {
       LoadBody("* MotionData\nMotionName: Lost\nAMCFiles: missing.amc\nFrameRate: 120\nEnd\n"));
   EXPECT_TRUE(Failed("* MotionData"));
   EXPECT_EQ(FindMotion("lost"), nullptr);
+  // A name that reads as a folder, first or appended.
+  EXPECT_FALSE(LoadBody("* MotionData\nMotionName: Folder\nAMCFiles:\nFrameRate: 120\nEnd\n"));
+  EXPECT_TRUE(LoadBody("* MotionData\nMotionName: Tail\nAMCFiles: a.amc, ,\nFrameRate: 120\nEnd\n"));
+  EXPECT_EQ(FindMotion("tail")->frame_count(), 4);
   EXPECT_FALSE(LoadBody("* MotionData\nMotionName: Short\nAMCFiles: a.amc\nEnd\n"));
   EXPECT_EQ(FindMotion("short"), nullptr);
 }
