@@ -1,6 +1,8 @@
 // The hunter: sight, steering and idling.
 #include "character/hunter_controller.h"
 
+#include <algorithm>
+
 #include "character/character.h"
 #include "console/cvar.h"
 #include "graph/path_graph.h"
@@ -39,6 +41,27 @@ void HunterController::SwitchRoot(MotionController* to) {
   skeleton_controller_->SetRootMotion(to);
 }
 
+// The planner can only pick stretches of the walk that turn the right way, and a walk clip
+// turns gently and both ways in turn: planning alone leaves the hunter circling its prey. What
+// heading error is left is taken out of the walk's alignment like the player's turning, a
+// fraction hunterAI.turn_rate x t of it per update.
+void HunterController::TurnToward(const CVector& direction) {
+  const CVar<float> turn_rate("hunterAI.turn_rate", 3.0f);
+  MotionController* walk = Motion(kRoleMove);
+  if (!walk || !skeleton_controller_ || skeleton_controller_->RootMotion() != walk) return;
+  CVector h = Facing(walk->ShownPosture());
+  h.y = 0.0f;
+  if (h.Length() == 0.0f || direction.Length() == 0.0f) return;
+  const float heading = HeadingAngle(h, direction);
+  const double a = heading <= 180.0f ? heading : heading - 360.0f;
+  const double t = walk->timer().Elapsed();
+  const double fraction = std::clamp(double(turn_rate) * t, 0.0, 1.0);
+  CQuaternion alignment =
+      CQuaternion::FromEuler(0.0f, float(-fraction * a), 0.0f) * walk->alignment();
+  alignment.Normalize();
+  walk->SetAlignment(alignment);
+}
+
 bool HunterController::Update(Character&) {
   if (!character_) return false;
   const Character* player = VisiblePlayer();
@@ -62,6 +85,7 @@ bool HunterController::Update(Character&) {
                      AngularDifference(HeadingAngle(Facing(walk->ShownPosture()), direction),
                                        0.0f) < aim_tolerance;
   if (graph) graph->SetTargetDirection(aimed ? CVector() : direction);
+  if (graph) TurnToward(direction);
   SwingAtPlayer();
   return true;
 }

@@ -25,6 +25,8 @@ class HunterController : public BlindController {
   // The player, when alive and not hidden by the level.
   const Character* VisiblePlayer() const;
   void SwitchRoot(MotionController* to);
+  // Turns the walk toward `direction` (ground plane) at hunterAI.turn_rate.
+  void TurnToward(const CVector& direction);
 
   bool hunting_ = true;
 };

@@ -85,7 +85,10 @@ int PathGraph::ChooseTransition(int) { return plan_.empty() ? -1 : plan_.front()
 bool PathGraph::WantsTransition() {
   static CVar<int> angle_threshold;  // registered on the first planning call; not read
   if (target_direction_.Length() == 0.0f) return false;
-  target_angle_ = HeadingAngle(Facing(player().ShownPosture()), target_direction_);
+  // Node turns are measured on the root's first row axis, which turns the opposite way to the
+  // facing (its x and z exchanged): the turn wanted is the heading from the target back to the
+  // facing, or every plan would steer away.
+  target_angle_ = HeadingAngle(target_direction_, Facing(player().ShownPosture()));
   if (!active_) {
     if (!angle_threshold.Bound()) angle_threshold.Register("graphmove.anglethresh", 20);
     if (!Plan()) {

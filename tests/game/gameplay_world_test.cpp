@@ -1,0 +1,349 @@
+// Gameplay end to end: the real start-up on the generated default game, the manual clock
+// advanced by 1/60 s per world frame, keys pressed on the keyboard device. Only the simulation
+// matters here, so the level is not drawn (characters still are: drawing ends their damage
+// flash and death fade).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "character/boss_controller.h"
+#include "character/character.h"
+#include "character/game_world.h"
+#include "character/hunter_controller.h"
+#include "character/player_controller.h"
+#include "console/cvar.h"
+#include "game/camera.h"
+#include "game/world.h"
+#include "game_fixtures.h"
+#include "graph/path_graph.h"
+#include "input/dik_codes.h"
+#include "input/input_devices.h"
+#include "render/offscreen.h"
+#include "render/renderer.h"
+#include "sound/sound_system.h"
+#include "test_support.h"
+
+namespace kt {
+namespace {
+
+constexpr double kStep = 1.0 / 60.0;
+
+class RecordingSound : public SoundSystem {
+ public:
+  void PlayMusic(const std::string&, float) override {}
+  void PlaySound(const std::string& file) override { played.push_back(file); }
+  int Count(const std::string& file) const {
+    return int(std::count(played.begin(), played.end(), file));
+  }
+  std::vector<std::string> played;
+};
+
+CVector Flat(CVector v) {
+  v.y = 0.0f;
+  return v;
+}
+
+float GroundDistance(const Character& a, const Character& b) {
+  return Flat(a.position - b.position).Length();
+}
+
+double DegreesBetween(const CVector& a, const CVector& b) {
+  const double c = Dot(a, b) / (double(a.Length()) * b.Length());
+  return std::acos(std::clamp(c, -1.0, 1.0)) * 57.29577951308232;
+}
+
+bool Has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+class GameplayWorldTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    context_ = OffscreenContext::Create(64, 48);
+    if (!context_) GTEST_SKIP() << "no EGL surfaceless context on this machine";
+    ResetRenderer();
+  }
+  void TearDown() override {
+    sound_.reset();
+    ResetWorld();
+    ResetCharacterDrawing();
+    ResetRenderer();
+  }
+  // Start-up with a keyboard, the camera chasing the player, sounds recorded.
+  void Start() {
+    WorldPlatform platform;
+    platform.input_handles = {true, true};
+    WorldStartup(platform);
+    CVar<int>("world.draw_level", 1) = 0;
+    CVar<int>("world.draw_ground", 1) = 0;
+    world_ = GetGameWorld();
+    ASSERT_NE(world_, nullptr);
+    player_ = world_->player;
+    ASSERT_NE(player_, nullptr);
+    GetCamera()->Attach(player_);
+    sound_ = std::make_unique<RecordingSound>();
+    world_->change_state = [this](const std::string& s) { states_.push_back(s); };
+  }
+  void Frame() {
+    clock_.Advance(kStep);
+    WorldFrame();
+    time_ += kStep;
+  }
+  // Frames for `seconds`, or until `until` holds; true when it did.
+  bool RunUntil(double seconds, const std::function<bool()>& until = {}) {
+    for (int i = 0; i < int(std::lround(seconds / kStep)); ++i) {
+      Frame();
+      if (until && until()) return true;
+    }
+    return false;
+  }
+  MotionController* Root(const Character& c) const { return c.skeleton_controller()->RootMotion(); }
+  PlayerController& Player() const {
+    return *dynamic_cast<PlayerController*>(player_->gameplay_controller());
+  }
+
+  test::ManualClockScope clock_;
+  std::unique_ptr<OffscreenContext> context_;
+  std::unique_ptr<RecordingSound> sound_;
+  GameWorld* world_ = nullptr;
+  Character* player_ = nullptr;
+  std::vector<std::string> states_;
+  double time_ = 0.0;
+};
+
+// The player walks where the camera looks and stops again; swings kill a guard, which fades
+// away; a guard's swings hurt the player and, in the end, kill it.
+TEST_F(GameplayWorldTest, PlayerWalksFightsAndDies) {
+  test::DefaultGameDir game;
+  Start();
+  const int up = CVar<int>("input.key_move_up", 200);
+  const int attack = CVar<int>("input.key_attack_forward", 17);
+  RunUntil(0.5);
+  ASSERT_EQ(Root(*player_), Player().Motion(kRoleIdle));
+
+  // Locomotion: three seconds of the forward key.
+  const CVector start = player_->position;
+  const CVector view = Flat(player_->position - GetCamera()->position);
+  GetKeyboard()->KeyDown(up);
+  RunUntil(0.75);
+  EXPECT_EQ(Root(*player_), Player().Motion(kRoleMove)) << "walking starts on the walk clip";
+  EXPECT_GT(Player().level(), 0.0f);
+  RunUntil(2.25);
+  const CVector walked = Flat(player_->position - start);
+  EXPECT_GT(walked.Length(), 150.0f);
+  EXPECT_LT(DegreesBetween(walked, view), 25.0) << "the player walks the way the camera looks";
+  GetKeyboard()->KeyUp(up);
+  EXPECT_TRUE(RunUntil(0.2, [&] { return Player().decelerating(); }));
+  const CVector released = player_->position;
+  EXPECT_TRUE(RunUntil(2.0, [&] { return Root(*player_) == Player().Motion(kRoleIdle); }))
+      << "deceleration ends on the idle clip";
+  EXPECT_FALSE(Player().decelerating());
+  EXPECT_LE(Player().level(), 0.00001f);
+  // It slowed down rather than stopping dead: the figure went on after the release.
+  EXPECT_GT(Flat(player_->position - released).Length(), 10.0f);
+  const CVector stopped = player_->position;
+  RunUntil(1.0);
+  EXPECT_LT(Flat(player_->position - stopped).Length(), 15.0f) << "standing still";
+
+  // Fight: the player keeps next to a guard, the guard on its blade, and swings.
+  Character* guard = FindCharacter("guard");
+  ASSERT_NE(guard, nullptr);
+  auto keep_blade_on = [&](Character& holder, Character& target) {
+    if (GroundDistance(holder, target) < 45.0f) return;
+    CVector along = Flat(holder.blade);
+    along.Normalize();
+    target.SetPosition(holder.position + along * 35.0f);
+  };
+  GetKeyboard()->KeyDown(attack);
+  const bool guard_killed = RunUntil(4.0, [&] {
+    keep_blade_on(*player_, *guard);
+    return guard->gameplay_controller()->killed();
+  });
+  GetKeyboard()->KeyUp(attack);
+  ASSERT_TRUE(guard_killed) << "guard hit points " << guard->hit_points;
+  EXPECT_TRUE(Player().attacking() || sound_->Count("data/sounds/swordswing1.wav") +
+                                              sound_->Count("data/sounds/swordswing2.wav") >
+                                          0);
+  EXPECT_LE(guard->hit_points, 0.0f);
+  EXPECT_TRUE(guard->dying);
+  EXPECT_EQ(sound_->Count("data/sounds/death.wav"), 1);
+  EXPECT_GE(sound_->Count("data/sounds/hurt1.wav") + sound_->Count("data/sounds/hurt2.wav"), 2);
+  EXPECT_TRUE(Has(test::ReadFile("log.txt"), "Character 'guard' Killed!!"));
+  EXPECT_TRUE(states_.empty()) << "a guard's death does not lose the game";
+  RunUntil(1.2);
+  EXPECT_FALSE(guard->enabled);
+  EXPECT_FALSE(guard->dying) << "the death fade is over: the guard is no longer drawn";
+  const CVector dead_at = guard->position;
+  RunUntil(0.5);
+  EXPECT_EQ(guard->position, dead_at) << "a dead guard is not updated";
+
+  // A guard swinging at the player hurts it.
+  Character* other = FindCharacter("guard1");
+  ASSERT_NE(other, nullptr);
+  auto* blind = dynamic_cast<BlindController*>(other->gameplay_controller());
+  ASSERT_NE(blind, nullptr);
+  const float full = player_->hit_points;
+  bool swung = false;
+  const bool hurt = RunUntil(4.0, [&] {
+    keep_blade_on(*other, *player_);
+    swung = swung || blind->attacking();
+    return player_->hit_points < full;
+  });
+  EXPECT_TRUE(swung) << "the guard swings at the player beside it";
+  ASSERT_TRUE(hurt);
+  EXPECT_GE(sound_->Count("data/sounds/hurt3.wav"), 1);
+
+  // Killing the player asks the game flow for the losing screen.
+  player_->hit_points = 1.0f;
+  ASSERT_TRUE(RunUntil(4.0, [&] {
+    keep_blade_on(*other, *player_);
+    return player_->gameplay_controller()->killed();
+  }));
+  EXPECT_EQ(states_, std::vector<std::string>{"LoseGame"});
+  EXPECT_TRUE(Has(test::ReadFile("log.txt"), "Character 'player1' Killed!!"));
+  RunUntil(0.1);
+  EXPECT_FALSE(player_->enabled);
+}
+
+// The boss fight: seen for 10 s, warping out for 8 s, away for 5 s somewhere in its zone, then
+// back; while away no sword reaches it.
+TEST_F(GameplayWorldTest, BossWarpsOutAndBackAndCannotBeHitWhileAway) {
+  test::DefaultGameDir game;
+  Start();
+  Character* boss = world_->boss;
+  ASSERT_NE(boss, nullptr);
+  auto* controller = dynamic_cast<BossController*>(boss->gameplay_controller());
+  ASSERT_NE(controller, nullptr);
+  ASSERT_TRUE(boss->zone.has_value());
+  // Out of everyone's way: only the boss and the player take part.
+  for (Character* c : world_->entities)
+    if (c != boss && c != player_) c->enabled = false;
+  player_->invulnerable = true;  // the knight's own sword stays out of it
+  RunUntil(0.2);
+  ASSERT_TRUE(StartBossFight(boss));
+  EXPECT_FALSE(boss->invulnerable);
+  EXPECT_TRUE(controller->fighting());
+  time_ = 0.0;
+
+  std::vector<std::pair<int, double>> changes;
+  auto track = [&] {
+    if (changes.empty() || changes.back().first != controller->state())
+      changes.push_back({controller->state(), time_});
+    return false;
+  };
+  RunUntil(9.8, track);
+  EXPECT_EQ(controller->state(), kBossVisible);
+  EXPECT_TRUE(boss->enabled);
+  EXPECT_FALSE(boss->warping);
+  EXPECT_FLOAT_EQ(boss->warp_phase, 1.0f);
+  RunUntil(0.4, track);  // 10.2 s
+  ASSERT_EQ(controller->state(), kBossWarpingOut);
+  EXPECT_FALSE(boss->enabled);
+  EXPECT_TRUE(boss->warping);
+  const double out_at = changes.back().second;
+  EXPECT_NEAR(out_at, 10.0, 0.05);
+  EXPECT_NEAR(boss->warp_phase, 1.0 - (time_ - out_at) / 0.5, 0.05);
+  EXPECT_EQ(sound_->Count("data/sounds/teleport.wav"), 1);
+  RunUntil(1.8, track);  // 2 s into the warp: the beam is gone
+  EXPECT_LT(boss->warp_phase, -2.9f);
+  RunUntil(8.0, track);  // 18.2 s
+  ASSERT_EQ(controller->state(), kBossAway);
+  const double away_at = changes.back().second;
+  EXPECT_NEAR(away_at - out_at, 8.0, 0.05);
+  EXPECT_EQ(sound_->Count("data/sounds/teleport2.wav"), 1);
+  EXPECT_EQ(sound_->Count("data/sounds/laugh1.wav") + sound_->Count("data/sounds/laugh2.wav") +
+                sound_->Count("data/sounds/laugh3.wav"),
+            1);
+  const ZoneRect& zone = *boss->zone;
+  EXPECT_GE(boss->position.x, zone.min_x);
+  EXPECT_LE(boss->position.x, zone.max_x);
+  EXPECT_GE(boss->position.z, zone.min_y);
+  EXPECT_LE(boss->position.z, zone.max_y);
+
+  // Away: the player's blade laid right through where the boss stands does nothing.
+  const float hp = boss->hit_points;
+  auto blade_on_boss = [&] {
+    CVector along = Flat(player_->blade);
+    along.Normalize();
+    player_->SetPosition(boss->position - along * 30.0f);
+  };
+  RunUntil(3.0, [&] {
+    track();
+    blade_on_boss();
+    return false;
+  });  // 21.2 s
+  EXPECT_EQ(boss->hit_points, hp);
+  EXPECT_FALSE(boss->hurt);
+  EXPECT_EQ(sound_->Count("data/sounds/bosshurt.wav"), 0);
+  // Its beam is coming back: 1.8 s before reappearing the phase is 1 - 1.8 / 0.5.
+  EXPECT_NEAR(boss->warp_phase, 1.0 - (5.0 - (time_ - away_at)) / 0.5, 0.1);
+  player_->SetPosition(player_->position + CVector(200.0f, 0.0f, 0.0f));
+  RunUntil(2.2, track);  // 23.4 s
+  ASSERT_EQ(controller->state(), kBossVisible);
+  EXPECT_NEAR(changes.back().second - away_at, 5.0, 0.05);
+  EXPECT_TRUE(boss->enabled);
+  EXPECT_FALSE(boss->warping);
+  ASSERT_GE(changes.size(), 4u);
+  EXPECT_EQ(changes[0].first, kBossVisible);
+  EXPECT_EQ(changes[1].first, kBossWarpingOut);
+  EXPECT_EQ(changes[2].first, kBossAway);
+  EXPECT_EQ(changes[3].first, kBossVisible);
+
+  // Back and visible, the same blade hurts it.
+  EXPECT_TRUE(RunUntil(2.0, [&] {
+    blade_on_boss();
+    return boss->hit_points < hp;
+  }));
+  EXPECT_GE(sound_->Count("data/sounds/bosshurt.wav"), 1);
+}
+
+// The hunter walks up to the player 400 units away and swings; with a random walk instead
+// of its path-planning one it gets nowhere near.
+TEST_F(GameplayWorldTest, HunterClosesInOnlyWithItsPathPlanningWalk) {
+  test::DefaultGameDir game;
+  Start();
+  Character* hunter = FindCharacter("guard2");
+  ASSERT_NE(hunter, nullptr);
+  const float attack_dist = CVar<float>("blindAI.attackDist", 20.0f);
+  const float close = 3.0f * attack_dist;
+  RunUntil(0.2);
+
+  auto* h = dynamic_cast<HunterController*>(hunter->gameplay_controller());
+  ASSERT_NE(h, nullptr);
+  ASSERT_NE(h->walk_graph(), nullptr) << "the default hunter walks a path-planning graph";
+  hunter->SetPosition(player_->position + CVector(-400.0f, 0.0f, 0.0f));
+  time_ = 0.0;
+  bool swung = false;
+  const bool reached = RunUntil(20.0, [&] {
+    swung = swung || h->attacking();
+    return swung && GroundDistance(*hunter, *player_) < close;
+  });
+  EXPECT_TRUE(reached) << "still " << GroundDistance(*hunter, *player_) << " away";
+  EXPECT_TRUE(h->hunting());
+
+  // The same hunter on the guards' random walk (graph kind 2).
+  MotionDataSet set;
+  ASSERT_TRUE(world_->FindDataSet(4, set));
+  set.roles[kRoleMove].graph_id = 6;
+  hunter->SetGameplayController(kControllerHunter, set);
+  h = dynamic_cast<HunterController*>(hunter->gameplay_controller());
+  ASSERT_NE(h, nullptr);
+  ASSERT_EQ(h->walk_graph(), nullptr);
+  hunter->SetPosition(player_->position + CVector(-400.0f, 0.0f, 0.0f));
+  float nearest = 1e30f;
+  swung = false;
+  RunUntil(20.0, [&] {
+    nearest = std::min(nearest, GroundDistance(*hunter, *player_));
+    swung = swung || h->attacking();
+    return false;
+  });
+  EXPECT_GT(nearest, close);
+  EXPECT_FALSE(swung);
+}
+
+}  // namespace
+}  // namespace kt
