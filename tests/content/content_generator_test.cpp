@@ -109,7 +109,8 @@ TEST(DefaultScene, NamesEveryClipItsLevelAndItsFighters) {
   EXPECT_NE(std::find(names.begin(), names.end(), "player1"), names.end());
   EXPECT_NE(std::find(names.begin(), names.end(), "boss"), names.end());
   const auto kinds = SceneValues("GameplayController");
-  EXPECT_GE(std::count(kinds.begin(), kinds.end(), "2"), 2);
+  EXPECT_EQ(std::count(kinds.begin(), kinds.end(), "2"), 2);
+  EXPECT_EQ(std::count(kinds.begin(), kinds.end(), "3"), 1);  // the hunter
   EXPECT_EQ(std::count(kinds.begin(), kinds.end(), "1"), 1);
   EXPECT_EQ(SceneValues("ZoneRect").size(), 1u);
   EXPECT_EQ(SceneValues("MapFile"), std::vector<std::string>{"data/levels/castle.bsp"});
@@ -169,7 +170,8 @@ TEST(DefaultScene, FollowsTheSceneFileRules) {
     EXPECT_GE(read, minimum) << keyword;
     ++count;
   }
-  EXPECT_EQ(count, 25);
+  // 5 clips, 8 graphs, 4 motion sets, 5 fighters, the level, a shader and 3 entities.
+  EXPECT_EQ(count, 27);
 }
 
 std::vector<CVector> Positions(const std::string& key) {

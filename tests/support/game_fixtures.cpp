@@ -1,7 +1,9 @@
 // The generated default game folder.
 #include "game_fixtures.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -20,28 +22,38 @@ bool IsCache(const fs::path& p) {
   return ext == ".gra" || ext == ".bin" || ext == ".mpos" || ext == ".mpos2";
 }
 
-// The template every copy is made from, generated on first use and removed at exit.
-struct TemplateDir {
-  fs::path dir;
-  TemplateDir() {
-    dir = fs::temp_directory_path() / ("kinetrope-default-game-" + std::to_string(getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+// Serialises the test programs that ctest runs side by side around the shared template.
+class TemplateLock {
+ public:
+  explicit TemplateLock(const fs::path& dir) {
+    fs::create_directories(dir.parent_path());
+    fd_ = ::open((dir.string() + ".lock").c_str(), O_CREAT | O_RDWR, 0644);
+    if (fd_ >= 0) ::flock(fd_, LOCK_EX);
+  }
+  ~TemplateLock() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+
+ private:
+  int fd_ = -1;
+};
+
+// The template every copy is made from: one folder in the build tree shared by every test
+// program, brought up to date by the generator (which leaves unchanged files and their caches
+// alone) once per program.
+const fs::path& Template() {
+  static const fs::path dir = [] {
+    const fs::path d = KT_GAME_TEMPLATE_DIR;
+    TemplateLock lock(d);
+    fs::create_directories(d);
     content::GenerateOptions options;
-    options.out = dir;
+    options.out = d;
     content::GenerateReport report;
     if (!content::Generate(options, report))
       ADD_FAILURE() << "default content: " << (report.errors.empty() ? "" : report.errors[0]);
-  }
-  ~TemplateDir() {
-    std::error_code ec;
-    fs::remove_all(dir, ec);
-  }
-};
-
-const fs::path& Template() {
-  static const TemplateDir t;
-  return t.dir;
+    return d;
+  }();
+  return dir;
 }
 
 void CopyTree(const fs::path& from, const fs::path& to, bool with_caches) {
@@ -64,17 +76,22 @@ DefaultGameDir::DefaultGameDir(bool with_caches) : previous_(fs::current_path())
           ("kinetrope-game-" + std::to_string(getpid()) + "-" + std::to_string(counter++));
   fs::remove_all(path_);
   fs::create_directories(path_);
-  CopyTree(source, path_, with_caches);
+  {
+    TemplateLock lock(source);
+    CopyTree(source, path_, with_caches);
+  }
   CloseLogFile();
   fs::current_path(path_);
 }
 
 void DefaultGameDir::KeepCaches() {
+  TemplateLock lock(Template());
   for (const auto& entry : fs::recursive_directory_iterator(path_)) {
     if (!entry.is_regular_file() || !IsCache(entry.path())) continue;
     const fs::path target = Template() / fs::relative(entry.path(), path_);
     std::error_code ec;
-    fs::copy_file(entry.path(), target, fs::copy_options::overwrite_existing, ec);
+    if (fs::exists(target, ec)) continue;
+    fs::copy_file(entry.path(), target, ec);
   }
 }
 

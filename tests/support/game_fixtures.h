@@ -1,15 +1,15 @@
 // The generated default game: the whole data tree the content generator writes (skeleton,
-// clips, castle, images, sounds, scene, cvar.ini), made once per test program and shared by
-// its tests, because clips and their graph caches take seconds to build.
+// clips, castle, images, sounds, scene, cvar.ini), kept in the build tree and shared by every
+// test program, because clips and their graph caches take seconds to build.
 #pragma once
 
 #include <filesystem>
 
 namespace kt::test {
 
-// Makes a fresh copy of the default game folder the working directory for its lifetime.
-// The first copy in a process is generated; later ones copy it, graph caches included, so
-// that only the first start-up builds graphs. `with_caches` false leaves the caches out.
+// Makes a fresh copy of the default game folder the working directory for its lifetime,
+// graph caches included once a test has kept them, so that only the first start-up builds
+// graphs. `with_caches` false leaves the caches out.
 class DefaultGameDir {
  public:
   explicit DefaultGameDir(bool with_caches = true);
@@ -18,7 +18,8 @@ class DefaultGameDir {
   DefaultGameDir& operator=(const DefaultGameDir&) = delete;
 
   const std::filesystem::path& path() const { return path_; }
-  // Keeps what this folder has built (graph and posture caches) for the next copies.
+  // Keeps the caches this folder has built (graphs, postures) for the next copies; caches the
+  // template has already are left as they are.
   void KeepCaches();
 
  private:
