@@ -144,6 +144,11 @@ TEST_F(DefaultWorldTest, DrawsTheFiguresInTheCourtyard) {
   for (size_t i = 0; i < with_figures.pixels.size(); i += 4)
     if (std::abs(int(with_figures.pixels[i]) - int(without.pixels[i])) > 24) ++differing;
   EXPECT_GT(differing, 400);
+
+  // The boss wears the parts model.
+  GetCamera()->Attach(world->boss);
+  RunFrames(2.0);
+  EXPECT_TRUE(context_->SavePNG(std::string(KT_SHOT_DIR) + "/default_scene_boss.png"));
 }
 
 }  // namespace
