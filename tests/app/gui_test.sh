@@ -2,7 +2,8 @@
 # The real program under Xvfb, driven by synthetic keys: it starts without any data/ folder,
 # shows its frame and draws continuously, Alt+Enter enters and leaves full screen, the
 # backquote key closes and reopens the console,
-# "stats.fps" + Enter prints its value, keypad plus assigns, and Alt-X ends it with exit code
+# "stats.fps" + Enter prints its value, keypad plus assigns, "camera.hdist" typed with the
+# main keyboard's period is understood, and Alt-X ends it with exit code
 # 0 after writing cvar.ini. Screenshots land in the work folder (gui_start.png,
 # gui_console.png).
 #   gui_test.sh PROGRAM WORKDIR
@@ -69,6 +70,12 @@ sleep 0.5
 shot gui_console
 xdotool key s t a t s KP_Decimal f p s KP_Add 0 Return
 sleep 0.3
+# The main keyboard's period reaches the console too (a laptop has no keypad).
+xdotool key c a m e r a period h d i s t Return
+sleep 0.5
+shot gui_camera_query
+xdotool key c a m e r a period h d i s t KP_Add 9 Return
+sleep 0.3
 xdotool key alt+x
 
 for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.2; done
@@ -81,6 +88,7 @@ trap - EXIT
 [ "$status" -eq 0 ] || fail "exit code $status"
 [ -f cvar.ini ] || fail "cvar.ini was not written"
 grep -q "^1 stats.fps 0$" cvar.ini || fail "the typed assignment did not reach cvar.ini"
+grep -q "^2 camera.hdist 9.000000$" cvar.ini || fail "camera.hdist typed with the main period was not set"
 grep -q "^1 gl.width 640$" cvar.ini || fail "gl.width missing from cvar.ini"
 grep -q "App: splash screen image 'data/images/SplashScreen1.BMP' is missing" log.txt ||
   fail "the missing splash image was not logged"
