@@ -140,6 +140,10 @@ void wxSkeleton::StartWorld() {
   WorldPlatform platform;
   platform.register_image_handlers = RegisterJpegHandler;
   platform.input_handles = {.instance = true, .window = true};
+  platform.toggle_full_screen = [this] { ToggleFullScreen(); };
+  platform.full_screen = [this] { return full_screen_; };
+  // The world has shut down already; closing the frame ends the event loop with code 0.
+  platform.quit = [this](int) { Close(true); };
   WorldStartup(platform);
   if (!g_width.Bound()) {
     g_width.Register("gl.width", kDefaultViewWidth);

@@ -65,6 +65,8 @@ class GameWorld {
   Entity* camera = nullptr;
   // Asks the game flow to start a state by name ("LoseGame"); empty until the states exist.
   std::function<void(const std::string&)> change_state;
+  // Told of every death (after the killed flag is raised); the headless runner reports them.
+  std::function<void(Character&)> on_kill;
 
   // Empties the four lists; the objects they referred to live on.
   void ClearLists();

@@ -47,6 +47,7 @@ void GameplayController::Kill() {
   GameWorld* world = GetGameWorld();
   if (world && world->player == character_ && world->change_state) world->change_state("LoseGame");
   LogPrintf("Character '%s' Killed!!", character_->name().c_str());
+  if (world && world->on_kill) world->on_kill(*character_);
 }
 
 std::unique_ptr<GameplayController> CreateGameplayController(

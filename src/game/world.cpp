@@ -212,6 +212,14 @@ void WorldShutdown() {
   w.level.reset();
 }
 
+const WorldPlatform& GetWorldPlatform() { return Instances().platform; }
+
+void QuitGame() {
+  const std::function<void(int)> quit = Instances().platform.quit;
+  WorldShutdown();
+  if (quit) quit(0);
+}
+
 bool RenderingEnabled() { return Instances().rendering_enabled; }
 GLConsole* GetConsole() { return Instances().console.get(); }
 

@@ -26,6 +26,12 @@ struct WorldPlatform {
   std::function<void()> refresh_panels;
   // What the input devices are made for: without a window nothing is created.
   InputHandles input_handles;
+  // The main frame's full-screen switch and whether it is on (the title menu asks for it).
+  std::function<void()> toggle_full_screen;
+  std::function<bool()> full_screen;
+  // Ends the process's event loop with this exit code after the world has shut down (the
+  // console's quit and the title menu's Quit item).
+  std::function<void(int)> quit;
 };
 
 // Runs every start-up step in order. Needs the 3-D view's OpenGL context current (the console's
@@ -46,6 +52,12 @@ bool RenderingEnabled();
 
 // The process-wide instances; nullptr before start-up and after shutdown.
 GLConsole* GetConsole();
+
+// The hooks WorldStartup was given (empty members before start-up).
+const WorldPlatform& GetWorldPlatform();
+
+// Runs the world shutdown (saving "cvar.ini"), then the platform's quit hook with exit code 0.
+void QuitGame();
 
 // Shuts down and forgets the platform hooks, for tests that run start-up more than once.
 void ResetWorld();
