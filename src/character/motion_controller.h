@@ -80,8 +80,10 @@ class MotionController : public GraphPlayer {
   int transition_source() const { return transition_source_; }
   TransitionGraph* graph() const { return graph_.get(); }
   const CQuaternion& alignment() const { return alignment_; }
-  // Steering (the player's turning) writes the alignment directly.
-  void SetAlignment(const CQuaternion& q) { alignment_ = q; }
+  // Steering (the player's and the hunter's turning) writes the alignment. The figure turns
+  // where it stands: the placement is re-based at the current frame, so the shown root stays
+  // put and only the way on turns, however far the clip has carried it from the anchor.
+  void SetAlignment(const CQuaternion& q);
   // The last turn-rate rotation a gameplay controller handed over; playback does not read it.
   const CQuaternion& turn_rotation() const { return turn_rotation_; }
   void SetTurnRotation(const CQuaternion& q) { turn_rotation_ = q; }

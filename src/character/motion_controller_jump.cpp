@@ -104,6 +104,17 @@ void MotionController::BlendJump() {
       Slerp(w, previous_alignment_ * src.rotations[0], alignment_ * cur.rotations[0]);
 }
 
+void MotionController::SetAlignment(const CQuaternion& q) {
+  // Rotating about the old anchor would swing the figure round a point it may have left far
+  // behind (the clip's origin, or where the last jump landed).
+  if (motion_) {
+    const CVector p = motion_->posture(current_frame_).root_position;
+    offset_ = Place(alignment_, anchor_, offset_, p);
+    anchor_ = p;
+  }
+  alignment_ = q;
+}
+
 void MotionController::AlignHeading(MotionController& a, const MotionController& b) {
   const CQuaternion q = a.shown_.rotations[0].Inverse() * b.shown_.rotations[0];
   CQuaternion r = HeadingOnly(a.alignment_ * q);

@@ -65,8 +65,16 @@ PlayerController::PlayerController(SkeletonController* skeleton_controller, Char
   if (MotionController* walk = Motion(kRoleMove)) walk->SetCurrentFrame(40);
 }
 
+MotionController* PlayerController::ShownRoot() const {
+  if (!skeleton_controller_) return nullptr;
+  if (MotionController* incoming = skeleton_controller_->incoming_root()) return incoming;
+  return skeleton_controller_->RootMotion();
+}
+
 void PlayerController::SwitchRoot(MotionController* to, MotionController* from) {
-  if (!to || !skeleton_controller_) return;
+  // Already coming in: turning it again and re-basing on every update of the cross-fade would
+  // hold the figure on the spot until the fade ends.
+  if (!to || !skeleton_controller_ || to == ShownRoot()) return;
   if (from) MotionController::AlignHeading(*to, *from);
   if (character_) character_->SetPosition(character_->position);
   skeleton_controller_->SetRootMotion(to);
@@ -74,14 +82,14 @@ void PlayerController::SwitchRoot(MotionController* to, MotionController* from) 
 
 void PlayerController::GoIdle() {
   if (!skeleton_controller_) return;
-  SwitchRoot(Motion(kRoleIdle), skeleton_controller_->RootMotion());
+  SwitchRoot(Motion(kRoleIdle), ShownRoot());
   skeleton_controller_->FadeOutBlend();
   attacking_ = false;
 }
 
 void PlayerController::UseAttackRoot() {
   if (!skeleton_controller_) return;
-  SwitchRoot(Motion(kRoleAttack), skeleton_controller_->RootMotion());
+  SwitchRoot(Motion(kRoleAttack), ShownRoot());
 }
 
 InputState PlayerController::ReadInput() {
@@ -204,7 +212,7 @@ CVector PlayerController::MoveVector() const {
 void PlayerController::StopOrStart(bool stopped) {
   if (!skeleton_controller_) return;
   const bool was_moving = !(previous_move_.x == 0.0f && previous_move_.z == 0.0f);
-  MotionController* root = skeleton_controller_->RootMotion();
+  MotionController* root = ShownRoot();
   if (stopped) {
     if (was_moving && !decelerating_) {
       decel_timer_.Reset();
@@ -251,14 +259,16 @@ void PlayerController::Speed(bool stopped, const CVector& d) {
   MotionController* walk = Motion(kRoleMove);
   MotionController* run = Motion(kRoleExtra);
   const float r = run_thresh;
-  MotionController* root = skeleton_controller_->RootMotion();
+  // The walk/run choice and the scale go to the root coming in during a cross-fade: that is
+  // the one whose root motion is shown.
+  MotionController* root = ShownRoot();
   if (run && s < r && root == run) {
     SwitchRoot(walk, run);
   } else if (run && s > r && root == walk && !stopped) {
     SwitchRoot(run, walk);
   }
 
-  root = skeleton_controller_->RootMotion();
+  root = ShownRoot();
   if (!root) return;
   if (root == walk) {
     const float w = r > 0.0f ? s / r : 1.0f;
@@ -279,7 +289,7 @@ void PlayerController::Turn(const CVector& d) {
     turn_speed_factor.Register("character.turn_speed_factor", 0.25f);
   }
   if (!skeleton_controller_) return;
-  MotionController* root = skeleton_controller_->RootMotion();
+  MotionController* root = ShownRoot();
   if (!root || (root != Motion(kRoleMove) && root != Motion(kRoleExtra))) return;
 
   const CVector row = root->ShownPosture().rotations[0].RowAxis(0);

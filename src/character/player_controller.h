@@ -67,6 +67,8 @@ class PlayerController : public GameplayController {
  protected:
   // Re-bases the root motion and makes `to` the root, facing the way `from` is shown.
   void SwitchRoot(MotionController* to, MotionController* from);
+  // The root motion being shown: during a root cross-fade, the incoming one.
+  MotionController* ShownRoot() const;
 
  private:
   void AdvanceAttack();
