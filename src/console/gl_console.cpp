@@ -40,6 +40,7 @@ GLConsole::GLConsole(int* window_width, int* window_height, int font_size, float
 }
 
 GLConsole::~GLConsole() {
+  *alive_ = false;
   SaveCVars();
   if (GetLogSink() == this) SetLogSink(nullptr);
 }
@@ -68,7 +69,9 @@ void GLConsole::SetOpen(bool open) {
 
 void GLConsole::Key(int c) {
   if (c == kEnter) {
+    const std::shared_ptr<bool> alive = alive_;
     ProcessLine(std::string(input_));  // a command may set the input line
+    if (!*alive) return;
     input_.clear();
     history_position_ = 0;
     scroll_offset_ = 0;
@@ -195,8 +198,9 @@ bool GLConsole::AssignVariable(const std::string& text) {
 void GLConsole::CallFunction(const std::string& name, ConsoleFunction function,
                              const std::vector<std::string>& args) {
   if (!function) return;  // registered without a function: nothing to run
+  const std::shared_ptr<bool> alive = alive_;
   const std::string error = function(args);
-  if (!error.empty()) Print("Function '" + name + "' Error: " + error, kLineError);
+  if (*alive && !error.empty()) Print("Function '" + name + "' Error: " + error, kLineError);
 }
 
 // ---- TAB completion ------------------------------------------------------------------------

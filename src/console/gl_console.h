@@ -9,6 +9,7 @@
 
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -168,6 +169,9 @@ class GLConsole : public LogSink {
   std::string input_;
   std::deque<ConsoleLine> lines_;
   ConsoleLayout layout_;
+  // Cleared by the destructor: a command may destroy the console while it runs (quitting
+  // shuts the world down), after which the line processing must not touch it.
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 // Splits a function's argument text at every single space: "a  b" gives "a", "", "b"; a
