@@ -580,6 +580,16 @@ SceneLoader::~SceneLoader() {
 
 SceneLoader* GetSceneLoader() { return Instance(); }
 
+Character* SceneLoader::Adopt(std::unique_ptr<Character> character) {
+  characters_.push_back(std::move(character));
+  return characters_.back().get();
+}
+
+MotionController* SceneLoader::Adopt(std::unique_ptr<MotionController> controller) {
+  controllers_.push_back(std::move(controller));
+  return controllers_.back().get();
+}
+
 PartsModel* SceneLoader::Model(int index) const {
   return index >= 0 && index < model_count() ? models_[size_t(index)].get() : nullptr;
 }

@@ -41,6 +41,11 @@ class SceneLoader {
   PartsModel* Model(int index) const;
   int model_count() const { return int(models_.size()); }
 
+  // Takes over what is made outside a scene file (a character created at the console and the
+  // controller it plays), so it is destroyed with the scene's own objects.
+  Character* Adopt(std::unique_ptr<Character> character);
+  MotionController* Adopt(std::unique_ptr<MotionController> controller);
+
  private:
   class Reader;
 
