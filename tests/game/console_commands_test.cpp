@@ -108,6 +108,8 @@ TEST_F(ConsoleCommandsTest, HelpPrintsItsTextAndTakesNoParameters) {
              "TAB does tab completion and makes suggestions...",
              "Scroll the text by left clicking while moving the mouse",
              "----------------- HELP -----------------"}));
+  // Console only.
+  EXPECT_EQ(test::ReadFile("log.txt").find("HELP"), std::string::npos);
   EXPECT_EQ(Type("help x"), Lines{Error("help", "this takes no parameters")});
   EXPECT_EQ(console_.Lines().front().kind, kLineError);
 }
