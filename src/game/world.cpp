@@ -12,6 +12,7 @@
 #include "console/frame_timer.h"
 #include "console/gl_console.h"
 #include "game/camera.h"
+#include "game/console_commands.h"
 #include "game/keyboard_fly.h"
 #include "game/scene_loader.h"
 #include "level/bsp_level.h"
@@ -52,9 +53,11 @@ void RegisterImageHandlers(WorldInstances& w) {
 }
 
 // From here on every log line is also shown on the console. Its construction restores
-// "cvar.ini"; the font it draws with is made in the current context.
+// "cvar.ini" and then registers the console commands; the font it draws with is made in the
+// current context.
 void CreateConsole(WorldInstances& w) {
-  w.console = std::make_unique<GLConsole>(nullptr, nullptr, kConsoleFontSize, kConsoleOverlay);
+  w.console = std::make_unique<GLConsole>(nullptr, nullptr, kConsoleFontSize, kConsoleOverlay,
+                                          RegisterConsoleCommands);
   GetRenderer().AttachConsole(w.console.get());
 }
 
