@@ -9,6 +9,7 @@
 
 #include "console/cvar.h"
 #include "console/log.h"
+#include "input/p5_input_device.h"
 
 namespace kt {
 namespace {
@@ -51,7 +52,8 @@ struct InputGlobals {
   std::unique_ptr<DXMouse> mouse;
   std::unique_ptr<DXJoystick> joystick;
   std::unique_ptr<GloveDevice> glove;
-  GloveFactory glove_factory;
+  // The P5 glove unless a test installs another (or none).
+  GloveFactory glove_factory = [] { return std::make_unique<P5InputDevice>(); };
   std::function<void()> keyboard_fly;
   KeyboardState keyboard_state;
   InputState joystick_state;

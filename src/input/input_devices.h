@@ -172,8 +172,8 @@ class DXJoystick : public DXDevice {
   int dead_units_ = 1000;  // dead zone in 1/10000 of the axis range
 };
 
-// The glove (a later device). GlobalInputInit asks the installed factory for one; with no
-// factory the glove is absent.
+// The glove. GlobalInputInit asks the installed factory for one: by default the P5 glove
+// (input/p5_input_device.h); with no factory the glove is absent.
 class GloveDevice {
  public:
   virtual ~GloveDevice() = default;
