@@ -8,6 +8,7 @@
 
 #include "character/character.h"
 #include "character/ease.h"
+#include "character/player_glove.h"
 #include "character/swing_table.h"
 #include "console/log.h"
 #include "sound/sound_system.h"
@@ -53,7 +54,7 @@ void PlaySwingSound() {
 
 void SetPlayerDeviceSource(PlayerDeviceSource source) { DeviceSource() = std::move(source); }
 void SetPlayerGlove(PlayerGlove* glove) { g_glove = glove; }
-PlayerGlove* GetPlayerGlove() { return g_glove; }
+PlayerGlove* GetPlayerGlove() { return g_glove ? g_glove : P5PlayerGlove(); }
 
 PlayerController::PlayerController(SkeletonController* skeleton_controller, Character* character,
                                    const MotionDataSet& set)

@@ -28,8 +28,8 @@ using PlayerDeviceSource = std::function<PlayerDevices()>;
 void SetPlayerDeviceSource(PlayerDeviceSource source);
 
 // The data glove as the player reads it: a closed hand turns the hand's movement since the
-// previous poll into swings, an open hand re-zeroes its position. Whoever creates the glove
-// installs it here; nullptr (the default) means no glove.
+// previous poll into swings, an open hand re-zeroes its position. A test may install its own
+// here; nullptr (the default) means the input devices' P5 glove, when one exists.
 class PlayerGlove {
  public:
   virtual ~PlayerGlove() = default;

@@ -101,7 +101,12 @@ CVector P5InputDevice::Motion() const {
 }
 
 void P5InputDevice::Calibrate() {
-  if (present_) driver_->CalibratePosition();
+  if (!present_) return;
+  driver_->CalibratePosition();
+  // The hand now sits at the origin. Without this the next poll would measure from the old
+  // origin's reading, and a hand that stops as it closes would swing the opposite way.
+  position_.fill(0.0f);
+  previous_position_.fill(0.0f);
 }
 
 }  // namespace kt

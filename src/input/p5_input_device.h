@@ -34,7 +34,8 @@ class P5InputDevice : public GloveDevice {
   bool IsFist() const;
   // Position minus previous position.
   CVector Motion() const;
-  // The current hand position becomes the origin (only while a glove is present).
+  // The current hand position becomes the origin, and the kept positions read 0, so the next
+  // poll's motion is the movement since now (only while a glove is present).
   void Calibrate();
 
   CVector position() const { return {position_[0], position_[1], position_[2]}; }

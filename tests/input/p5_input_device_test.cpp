@@ -133,14 +133,20 @@ TEST_F(P5Test, MotionIsTheChangeSinceThePreviousPoll) {
   EXPECT_EQ(glove->position(), CVector(4.5f, -1.0f, 1.0f));
 }
 
-TEST_F(P5Test, CalibrationMakesTheHandTheOrigin) {
+TEST_F(P5Test, CalibrationMakesTheHandTheOriginOfTheNextMotion) {
   auto glove = Make();
   script_.hand = {5.0f, 0.0f, 0.0f};
+  glove->Poll();
   glove->Calibrate();
   EXPECT_EQ(script_.calibrations, 1);
+  EXPECT_EQ(glove->position(), CVector());
+  // The hand held still after re-zeroing has not moved (not -5 from the old origin).
+  glove->Poll();
+  EXPECT_EQ(glove->Motion(), CVector());
   script_.hand = {5.5f, 0.0f, 0.0f};
   glove->Poll();
   EXPECT_EQ(glove->position(), CVector(0.5f, 0.0f, 0.0f));
+  EXPECT_EQ(glove->Motion(), CVector(0.5f, 0.0f, 0.0f));
 }
 
 TEST_F(P5Test, DebugLogsThreeLinesPerPoll) {
