@@ -91,10 +91,11 @@ std::string Usage() {
          "                         SECONDS down KEY | SECONDS up KEY | SECONDS type TEXT\n"
          "                       KEY: a DirectInput scan code or enter escape up down left\n"
          "                       right a d w y n space backquote. 'type' opens the console if\n"
-         "                       it is closed, types TEXT (letters, digits, spaces, = . - _ ')\n"
-         "                       and presses Enter. Events act before the first frame at or\n"
-         "                       after their time; keys reach the keyboard and, as the\n"
-         "                       program's keys do, the console.\n"
+         "                       it is closed, rubs out what its input line holds, types\n"
+         "                       TEXT (letters, digits, spaces, = . - _ ') and presses Enter.\n"
+         "                       Events act before the first frame at or after their\n"
+         "                       time; keys reach the keyboard and, as the program's keys\n"
+         "                       do, the console.\n"
          "  --random-input SEED  presses and releases the arrows, A, D and W at random moments\n"
          "                       (now and then Enter or Escape), from its own generator\n"
          "  --set NAME=VALUE     assigns a console variable after start-up, as typed into the\n"
@@ -468,6 +469,9 @@ void Runner::Type(const std::string& text) {
   GLConsole* console = GetConsole();
   if (!console) return;
   if (!console->IsOpen()) console->PressKey(ConsoleKey::kToggle);
+  // Letters of the movement and attack keys land in an open console's input line too: rub
+  // them out first, as someone at the keyboard would.
+  while (!console->InputLine().empty()) console->PressKey(ConsoleKey::kBackspace);
   for (char c : text) {
     const ConsolePress press = TypedKey(c);
     console->PressKey(press.key, press.code, c == '_');
