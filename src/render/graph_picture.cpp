@@ -6,7 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
+#include <vector>
 
 namespace kt {
 namespace {
@@ -18,10 +18,11 @@ struct Colour {
   float r, g, b;
 };
 
-// Light (0) to heavy (1): dark blue, teal, green, yellow.
+// Light (0) to heavy (1): dark blue, purple, orange, pale yellow. No green or cyan, which
+// mark the current frame's jumps and the last jump.
 Colour WeightColour(float t) {
   static constexpr Colour kStops[] = {
-      {0.15f, 0.25f, 0.65f}, {0.1f, 0.6f, 0.65f}, {0.35f, 0.8f, 0.3f}, {1.0f, 0.9f, 0.2f}};
+      {0.15f, 0.2f, 0.6f}, {0.55f, 0.25f, 0.65f}, {0.95f, 0.5f, 0.15f}, {1.0f, 0.9f, 0.3f}};
   constexpr int kLast = int(std::size(kStops)) - 1;
   const float scaled = std::clamp(std::isfinite(t) ? t : 0.0f, 0.0f, 1.0f) * kLast;
   const int i = std::min(int(scaled), kLast - 1);
@@ -130,28 +131,33 @@ void DrawGraphPicture(const TransitionGraph& graph, const GraphPictureView& view
   const int current = view.current_frame && valid(*view.current_frame) ? *view.current_frame : -1;
 
   if (n > 0) {
-    // Edges, coloured by weight over the graph's own range; many edges draw fainter.
-    float lo = std::numeric_limits<float>::max(), hi = std::numeric_limits<float>::lowest();
-    size_t edge_count = 0;
-    for (const GraphNode& node : nodes)
-      for (const GraphEdge& e : node.edges) {
-        if (!std::isfinite(e.weight)) continue;
-        lo = std::min(lo, e.weight);
-        hi = std::max(hi, e.weight);
-        ++edge_count;
-      }
-    const float span = hi > lo ? hi - lo : 1.0f;
-    const float alpha =
-        std::clamp(60.0f / std::sqrt(float(std::max<size_t>(edge_count, 1))), 0.12f, 0.9f);
-    glLineWidth(1.0f);
+    // Edges, coloured by their weight's rank among the graph's weights (scores bunch up, so a
+    // linear scale would paint nearly all of them one colour), lightest first so the heavy
+    // ones lie on top; many edges draw fainter.
+    struct Drawn {
+      float weight;
+      int from, to;
+    };
+    std::vector<Drawn> edges;
     for (int f = 0; f < n; ++f) {
       if (f == current) continue;
-      for (const GraphEdge& e : nodes[f].edges) {
-        if (!valid(e.target)) continue;
-        const Colour c = WeightColour(hi > lo ? (e.weight - lo) / span : 1.0f);
-        glColor4f(c.r, c.g, c.b, alpha);
-        Arc(geometry, f, e.target);
-      }
+      for (const GraphEdge& e : nodes[f].edges)
+        if (valid(e.target))
+          edges.push_back({std::isfinite(e.weight) ? e.weight : 0.0f, f, e.target});
+    }
+    std::stable_sort(edges.begin(), edges.end(),
+                     [](const Drawn& a, const Drawn& b) { return a.weight < b.weight; });
+    const float alpha =
+        std::clamp(12.0f / std::sqrt(float(std::max<size_t>(edges.size(), 1))), 0.06f, 0.9f);
+    glLineWidth(1.0f);
+    size_t rank = 0;
+    for (size_t i = 0; i < edges.size(); ++i) {
+      // Equal weights share the rank of the first of them.
+      if (i > 0 && edges[i].weight != edges[i - 1].weight) rank = i;
+      const float t = edges.size() > 1 ? float(rank) / float(edges.size() - 1) : 1.0f;
+      const Colour c = WeightColour(t);
+      glColor4f(c.r, c.g, c.b, alpha);
+      Arc(geometry, edges[i].from, edges[i].to);
     }
 
     // Frames: the play-on chain, broken after each cutoff; grey outside the largest
@@ -202,7 +208,7 @@ void DrawGraphPicture(const TransitionGraph& graph, const GraphPictureView& view
     // The last jump taken, with a dot where it landed.
     if (view.last_jump && valid(view.last_jump->first) && valid(view.last_jump->second)) {
       glLineWidth(4.0f);
-      glColor4f(1.0f, 0.25f, 0.9f, 1.0f);
+      glColor4f(0.2f, 0.9f, 1.0f, 1.0f);
       Arc(geometry, view.last_jump->first, view.last_jump->second);
       Disc(geometry.FramePoint(view.last_jump->second), 0.6f * geometry.MarkerRadius());
     }

@@ -1,8 +1,9 @@
 // A picture of a transition graph for animators: the frames along a line or round a circle,
-// every blended jump as an arc coloured by its weight (dark blue light, through teal and
-// green, to yellow heavy), cutoffs as red ticks, frames outside the graph's largest component
-// in grey. The current frame is a white dot with its jumps drawn bright, the last jump taken
-// a thick magenta arc, so one can see where a character is in its graph and where it can go.
+// every blended jump as an arc coloured by its weight's rank (dark blue lightest, through
+// purple and orange, to yellow heaviest), cutoffs as red ticks, frames outside the graph's largest
+// component in grey. The current frame is a white dot with its jumps in bright green, the
+// last jump taken a thick cyan arc, so one can see where a character is in its graph and where it
+// can go.
 //
 //   GraphPictureView view;
 //   view.viewport = {0, 0, width, height};

@@ -72,11 +72,11 @@ TEST_F(GraphPictureTest, CircleShowsTheCurrentFrameItsJumpsTheLastJumpAndCutoffs
 
   EXPECT_TRUE(Near(At(g.FramePoint(12)), 255, 255, 255, 10));
   EXPECT_FALSE(Near(At(g.FramePoint(25)), 255, 255, 255));
-  // The current frame's jump (12 -> 2) in green, the last jump in magenta.
+  // The current frame's jump (12 -> 2) in green, the last jump in cyan.
   EXPECT_TRUE(Near(At(g.EdgePoint(12, 2, 0.5f)), 77, 255, 115));
-  EXPECT_TRUE(Near(At(g.EdgePoint(30, 8, 0.5f)), 255, 64, 230));
+  EXPECT_TRUE(Near(At(g.EdgePoint(30, 8, 0.5f)), 51, 230, 255));
   // The other jump is the heaviest of the three (-1): yellow.
-  EXPECT_TRUE(Near(At(g.EdgePoint(5, 30, 0.5f)), 235, 215, 50, 60));
+  EXPECT_TRUE(Near(At(g.EdgePoint(5, 30, 0.5f)), 240, 215, 75, 50));
   // Cutoff ticks in red; the centre of the circle is background.
   EXPECT_TRUE(Near(At(g.FramePoint(19)), 242, 51, 38));
   EXPECT_TRUE(Near(PixelAt(80, 80), 20, 20, 25, 10));

@@ -1,22 +1,29 @@
-// kinetrope-graph: builds transition graph files from Acclaim motions, compares and
-// summarises them.
+// kinetrope-graph: builds transition graph files from Acclaim motions, compares, summarises
+// and draws them.
 //
 //   kinetrope-graph build --asf FILE --amc FILE[,FILE...] [--eval-type N] [--threshold T]
 //                         [--transition-time S] [--frame-rate R] [--reference] --out FILE.gra
 //   kinetrope-graph compare A.gra B.gra
 //   kinetrope-graph info FILE.gra
+//   kinetrope-graph draw FILE.gra --out FILE.png [--size WxH] [--frame N] [--jump A,B]
+//                        [--layout circle|line]
 //
 // build concatenates the clips into one motion, builds its graph (the fast row scan unless
 // --reference) with a progress bar on stderr, writes the ".gra" file and ends its output with
 // "frames=N edges=E enabled=K cutoffs=C seconds=S" (S: wall seconds of the construction).
 // compare exits 0 when node count, cutoffs, flags, edge targets and order agree and weights
 // agree to 1e-5 (relative above 1), else prints the first difference and exits 1. Paths are
-// taken as given; no caches are written beside the motions. Exit code 2 on bad usage.
+// taken as given; no caches are written beside the motions. draw reads the file as the game
+// does and writes the graph picture (render/graph_picture.h), 800x800 unless --size, with
+// frame N as the current frame and A -> B as the last jump. Exit code 2 on bad usage.
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -25,6 +32,9 @@
 #include "graph/fast_row_scan.h"
 #include "graph/graph_kinds.h"
 #include "graph/window_score.h"
+#include "motion/motion_data.h"
+#include "render/graph_picture.h"
+#include "render/offscreen.h"
 #include "scan_motion.h"
 #include "tool_args.h"
 
@@ -43,7 +53,9 @@ int Usage() {
       "                             [--threshold T] [--transition-time S] [--frame-rate R]\n"
       "                             [--reference] --out FILE.gra\n"
       "       kinetrope-graph compare A.gra B.gra\n"
-      "       kinetrope-graph info FILE.gra\n",
+      "       kinetrope-graph info FILE.gra\n"
+      "       kinetrope-graph draw FILE.gra --out FILE.png [--size WxH] [--frame N]\n"
+      "                            [--jump A,B] [--layout circle|line]\n",
       stderr);
   return kBadUsage;
 }
@@ -184,6 +196,85 @@ int Info(const Args& args) {
   return 0;
 }
 
+// A whole number in first..last, or nothing.
+std::optional<int> ParseInt(const std::string& text, int first, int last) {
+  double value;
+  if (!ParseNumber(text, value) || value != std::floor(value) || value < first || value > last)
+    return std::nullopt;
+  return int(value);
+}
+
+int Draw(const Args& args) {
+  static const std::set<std::string> kKnown = {"out", "size", "frame", "jump", "layout"};
+  if (args.positional.size() != 1 || !args.options.count("out") || !args.flags.empty())
+    return Usage();
+  for (const auto& [name, value] : args.options)
+    if (!kKnown.count(name)) return Usage();
+  const std::string path = args.positional[0];
+  const std::string out = args.options.at("out");
+
+  kt::GraphPictureView view;
+  view.viewport = {0, 0, 800, 800};
+  if (args.options.count("size")) {
+    const std::string size = args.options.at("size");
+    const size_t x = size.find('x');
+    const auto w = x == std::string::npos ? std::nullopt : ParseInt(size.substr(0, x), 16, 8192);
+    const auto h = x == std::string::npos ? std::nullopt : ParseInt(size.substr(x + 1), 16, 8192);
+    if (!w || !h) return Fail("--size wants WxH, each 16 to 8192");
+    view.viewport.width = *w;
+    view.viewport.height = *h;
+  }
+  if (args.options.count("layout")) {
+    const std::string layout = args.options.at("layout");
+    if (layout != "circle" && layout != "line") return Fail("--layout is circle or line");
+    view.layout = layout == "line" ? kt::GraphLayout::kLine : kt::GraphLayout::kCircle;
+  }
+
+  // Checked first for a plain message on a damaged file and for the frame count.
+  GraFile file;
+  std::string error;
+  if (!kt::tool::ReadGraFile(path, file, error)) return Fail(error);
+  if (file.nodes <= 0) return Fail(path + " has no frames");
+  const int last = file.nodes - 1;
+  if (args.options.count("frame")) {
+    view.current_frame = ParseInt(args.options.at("frame"), 0, last);
+    if (!view.current_frame)
+      return Fail("--frame wants a frame of the graph, 0 to " + std::to_string(last));
+  }
+  if (args.options.count("jump")) {
+    const std::vector<std::string> ends = kt::tool::SplitCommas(args.options.at("jump"));
+    const auto from = ends.size() == 2 ? ParseInt(ends[0], 0, last) : std::nullopt;
+    const auto to = ends.size() == 2 ? ParseInt(ends[1], 0, last) : std::nullopt;
+    if (!from || !to) return Fail("--jump wants A,B, frames of the graph");
+    view.last_jump = std::make_pair(*from, *to);
+  }
+
+  // The game's reader needs a motion of the graph's length; still frames do for a picture.
+  // Their skeleton does not matter, so its absence is not reported.
+  struct Quiet final : kt::LogSink {
+    void Print(const std::string&, int) override {}
+  } quiet;
+  kt::LogSink* const shown = kt::GetLogSink();
+  kt::SetLogSink(&quiet);
+  const kt::MotionData motion(std::filesystem::path(path).stem().string(),
+                              std::vector<kt::Posture>(size_t(file.nodes)));
+  kt::SetLogSink(shown);
+  kt::tool::BuildPlayer player(motion, kt::tool::GraphSettings{});
+  kt::GraphBuildOptions options;
+  options.write_cache = false;
+  kt::CutoffGraph graph(player, options);
+  if (!graph.ImportGraph(path)) return Fail("cannot read " + path);
+
+  const auto context = kt::OffscreenContext::Create(view.viewport.width, view.viewport.height);
+  if (!context) return Fail("no offscreen OpenGL context");
+  kt::DrawGraphPicture(graph, view);
+  if (!context->SavePNG(out)) return Fail("cannot write " + out);
+  std::printf("wrote %s: %dx%d, %d frames, %d edges, %zu cutoffs\n", out.c_str(),
+              view.viewport.width, view.viewport.height, graph.node_count(), graph.EdgeCount(),
+              graph.cutoffs().size());
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -193,10 +284,10 @@ int main(int argc, char** argv) {
   const std::string command = argv[1];
   if (command == "compare") return Compare(args);
   if (command == "info") return Info(args);
-  if (command != "build") return Usage();
+  if (command != "build" && command != "draw") return Usage();
   StderrSink sink;
   kt::SetLogSink(&sink);
-  const int code = Build(args);
+  const int code = command == "build" ? Build(args) : Draw(args);
   kt::SetLogSink(nullptr);
   return code;
 }
