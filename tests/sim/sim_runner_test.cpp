@@ -6,6 +6,7 @@
 
 #include <fstream>
 #include <regex>
+#include <set>
 #include <sstream>
 
 #include "game_fixtures.h"
@@ -232,6 +233,22 @@ TEST_F(SimRunTest, ShortRunEndsWithTheSummary) {
       "player=-?[0-9]+\\.[0-9]{3},-?[0-9]+\\.[0-9]{3},-?[0-9]+\\.[0-9]{3} "
       "player_hp=[0-9]+\\.[0-9]{3} boss_hp=[0-9]+\\.[0-9]{3} alive=4 running=[a-z,]*\n$");
   EXPECT_TRUE(std::regex_search(out, summary)) << out;
+  // The state lines add up to the running list: started and not finished since, in name order.
+  std::set<std::string> running;
+  std::istringstream lines(out);
+  std::smatch m;
+  for (std::string line; std::getline(lines, line);) {
+    if (!std::regex_match(line, m,
+                          std::regex("t=[0-9]+\\.[0-9]{3} state ([a-z0-9]+) (started|finished)")))
+      continue;
+    if (m[2] == "started")
+      EXPECT_TRUE(running.insert(m[1]).second) << line;
+    else
+      EXPECT_EQ(running.erase(m[1]), 1u) << line;
+  }
+  std::string expected;
+  for (const std::string& name : running) expected += (expected.empty() ? "" : ",") + name;
+  EXPECT_NE(out.find(" running=" + expected + "\n"), std::string::npos) << out;
   // Start-up ran in the working folder, as the game's.
   EXPECT_TRUE(std::filesystem::exists("log.txt"));
   EXPECT_TRUE(std::filesystem::exists("cvar.ini"));

@@ -21,6 +21,7 @@
 #include "character/gameplay_controller.h"
 #include "console/clock.h"
 #include "console/gl_console.h"
+#include "game/game_state.h"
 #include "game/world.h"
 #include "input/dik_codes.h"
 #include "input/input_devices.h"
@@ -378,9 +379,18 @@ ConsolePress TypedKey(char c) {
 
 // ---- game-state reports ----
 
-// The game flow's reports on its states. Nothing to report until the game states exist.
-void ObserveGameStates(std::function<void(const std::string& lower_name, bool started)>) {}
-std::vector<std::string> RunningGameStates() { return {}; }
+// The game flow's reports on its states.
+void ObserveGameStates(std::function<void(const std::string& lower_name, bool started)> observer) {
+  SetGameStateObserver(std::move(observer));
+}
+
+// Registry order is the ascending order of the lower-case names.
+std::vector<std::string> RunningGameStates() {
+  std::vector<std::string> names;
+  for (const auto& [name, state] : GameStateRegistry())
+    if (state->running()) names.push_back(name);
+  return names;
+}
 
 // ---- run ----
 
