@@ -8,6 +8,11 @@
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
+  // Without arguments the runner runs with its defaults, so the usage needs asking for.
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    std::cout << kt::sim::Usage();
+    return 0;
+  }
   kt::sim::Options options;
   std::string error;
   if (!kt::sim::ParseOptions(args, options, error)) {
