@@ -29,6 +29,10 @@ std::vector<std::unique_ptr<GameState>>& OwnedStates() {
   return states;
 }
 
+// Counts resets, so a step that shuts the world down (the title's Quit) ends the walk over the
+// states it has just destroyed.
+unsigned g_generation = 0;
+
 std::function<void(const std::string&, bool)>& Observer() {
   static std::function<void(const std::string&, bool)> observer;
   return observer;
@@ -157,11 +161,14 @@ void CreateGameStates() {
 }
 
 void StepGameStates() {
-  // A copy: a step may quit the game, and nothing may invalidate the walk meanwhile.
+  // A copy: a step may quit the game, whose shutdown destroys every state.
   std::vector<GameState*> states;
   for (const auto& [name, state] : Registry()) states.push_back(state);
-  for (GameState* state : states)
+  const unsigned generation = g_generation;
+  for (GameState* state : states) {
+    if (generation != g_generation) return;
     if (state->flags & kGameStateActive) state->Step();
+  }
 }
 
 void DrawGameStates() {
@@ -170,6 +177,7 @@ void DrawGameStates() {
 }
 
 void ResetGameStates() {
+  ++g_generation;
   OwnedStates().clear();
   ResetMenuLatches();
 }
