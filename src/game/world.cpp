@@ -13,6 +13,7 @@
 #include "console/gl_console.h"
 #include "game/camera.h"
 #include "game/console_commands.h"
+#include "game/game_state.h"
 #include "game/keyboard_fly.h"
 #include "game/scene_loader.h"
 #include "level/bsp_level.h"
@@ -98,8 +99,17 @@ void FindPlayerAndBoss(WorldInstances&) {
   world->boss = FindCharacter("boss");
 }
 
-// The game states come with the game flow; until then the world has none to create.
-void CreateGameStates(WorldInstances&) {}
+// The states load their screens, so the renderer must be up. The world's and the console's
+// requests to start a state by name go to the registry from here on.
+void MakeGameStates(WorldInstances&) {
+  CreateGameStates();
+  GetGameWorld()->change_state = [](const std::string& name) { StartState(name); };
+  SetConsoleGameStates({
+      .rearm = [](const std::string& name) { return RearmState(name); },
+      .start = [](const std::string& name) { return StartState(name); },
+      .exists = [](const std::string& name) { return FindState(name) != nullptr; },
+  });
+}
 
 void InitInput(WorldInstances& w) {
   GlobalInputInit(w.platform.input_handles);
@@ -130,7 +140,7 @@ constexpr StartupStep kStartupSteps[] = {
     {"camera", CreateCamera},
     {"scene", LoadScene},
     {"player and boss", FindPlayerAndBoss},
-    {"game states", CreateGameStates},
+    {"game states", MakeGameStates},
     {"input devices", InitInput},
 };
 
@@ -154,6 +164,7 @@ class WorldScene : public FrameScene {
   void DrawBossWarp() override {
     if (world_ && world_->boss && world_->boss->warping) world_->boss->Draw();
   }
+  void DrawStateScreens() override { DrawGameStates(); }
   void DrawTranslucent() override {
     if (!world_) return;
     for (Character* c : world_->entities) {
@@ -192,6 +203,7 @@ void WorldFrame() {
     // Indexing: an update may append to the list (a character created from the console).
     for (size_t i = 0; i < world->entities.size(); ++i) world->entities[i]->Update();
   }
+  StepGameStates();
   WorldScene scene(w);
   GetRenderer().Frame(scene);
 }
@@ -211,6 +223,8 @@ void WorldShutdown() {
   // shutdown leaves alive, go too, so that a new start-up begins from nothing.
   SetKeyboardFlyHandler(nullptr);
   GlobalInputShutdown();
+  SetConsoleGameStates({});
+  ResetGameStates();
   w.camera.reset();
   w.level.reset();
 }

@@ -22,6 +22,7 @@
 #include "render/offscreen.h"
 #include "render/renderer.h"
 #include "test_support.h"
+#include "world_fixture.h"
 
 namespace kt {
 namespace {
@@ -78,6 +79,7 @@ class CameraWorldTest : public ::testing::Test {
     WorldPlatform platform;
     platform.input_handles = {.instance = true, .window = true};
     WorldStartup(platform);
+    test::EnterLevelFromTitle([this] { Frame(); });
     ASSERT_NE(GetConsole(), nullptr);
     if (GetConsole()->IsOpen()) GetConsole()->Toggle();
     GameWorld* world = GetGameWorld();

@@ -16,11 +16,10 @@
 #include "render/offscreen.h"
 #include "render/renderer.h"
 #include "test_support.h"
+#include "world_fixture.h"
 
 namespace kt {
 namespace {
-
-constexpr double kStep = 1.0 / 60.0;
 
 int CountBlocks(const std::string& keyword) {
   std::istringstream in(content::SceneText());
@@ -35,28 +34,7 @@ bool Finite(const CVector& v) {
   return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
 }
 
-class DefaultWorldTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    context_ = OffscreenContext::Create(400, 300);
-    if (!context_) GTEST_SKIP() << "no EGL surfaceless context on this machine";
-    ResetRenderer();
-  }
-  void TearDown() override {
-    ResetWorld();
-    ResetCharacterDrawing();
-    ResetRenderer();
-  }
-  void RunFrames(double seconds) {
-    for (int i = 0; i < int(seconds / kStep); ++i) {
-      clock_.Advance(kStep);
-      WorldFrame();
-    }
-  }
-
-  test::ManualClockScope clock_;
-  std::unique_ptr<OffscreenContext> context_;
-};
+class DefaultWorldTest : public test::WorldTest {};
 
 TEST_F(DefaultWorldTest, ListsHoldWhatTheSceneDescribes) {
   test::DefaultGameDir game;
@@ -103,13 +81,16 @@ TEST_F(DefaultWorldTest, GraphCachesAreWrittenOnceThenRead) {
 // Ten simulated seconds: every figure stays on the courtyard floor.
 TEST_F(DefaultWorldTest, FiguresStayOnTheFloor) {
   test::DefaultGameDir game;
-  WorldStartup({});
+  StartWorld();
+  EnterLevel();
   const GameWorld* world = GetGameWorld();
   BspLevel* level = CurrentLevel();
   ASSERT_NE(level, nullptr);
   RunFrames(10.0);
+  int awake = 0;
   for (Character* c : world->entities) {
-    if (!c->enabled) continue;
+    if (!c->enabled) continue;  // the boss waits for its fight
+    ++awake;
     ASSERT_TRUE(Finite(c->position)) << c->name();
     float lowest = 1e30f;
     for (int bone : kFootBones) lowest = std::fmin(lowest, c->JointPosition(bone).y);
@@ -120,14 +101,16 @@ TEST_F(DefaultWorldTest, FiguresStayOnTheFloor) {
     EXPECT_NEAR(lowest, floor_y, 6.0f)
         << c->name() << " at " << c->position.x << "," << c->position.y << "," << c->position.z;
   }
+  EXPECT_EQ(awake, 4);
 }
 
 // The first view of the default game: the camera attached to the player, the figures and
 // their swords drawn in the courtyard. The frame is kept as a PNG for a person to look at.
 TEST_F(DefaultWorldTest, DrawsTheFiguresInTheCourtyard) {
   test::DefaultGameDir game;
-  WorldStartup({});
-  GetConsole()->Toggle();
+  StartWorld();
+  EnterLevel();
+  if (GetConsole()->IsOpen()) GetConsole()->Toggle();
   GetCamera()->Attach(GetGameWorld()->player);
   RunFrames(3.0);
   std::filesystem::create_directories(KT_SHOT_DIR);

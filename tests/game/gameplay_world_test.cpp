@@ -26,6 +26,7 @@
 #include "render/renderer.h"
 #include "sound/sound_system.h"
 #include "test_support.h"
+#include "world_fixture.h"
 
 namespace kt {
 namespace {
@@ -78,6 +79,7 @@ class GameplayWorldTest : public ::testing::Test {
     WorldPlatform platform;
     platform.input_handles = {true, true};
     WorldStartup(platform);
+    test::EnterLevelFromTitle([this] { Frame(); });
     CVar<int>("world.draw_level", 1) = 0;
     CVar<int>("world.draw_ground", 1) = 0;
     world_ = GetGameWorld();

@@ -1,0 +1,47 @@
+// Shared fixture of the tests that run the whole world on the generated default game: an
+// offscreen context, the manual clock, frames of 1/60 s, keys, and the way from the title into
+// the level.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+#include "game/world.h"
+#include "render/offscreen.h"
+#include "test_support.h"
+
+namespace kt::test {
+
+// From the title into the level, the opening skipped: Enter on "start game", then frames
+// (each one `frame()`, which must advance the clock and run the world's frame) until the level
+// runs with every fighter but the boss awake.
+void EnterLevelFromTitle(const std::function<void()>& frame);
+
+class WorldTest : public ::testing::Test {
+ protected:
+  explicit WorldTest(int width = 400, int height = 300) : width_(width), height_(height) {}
+  void SetUp() override;
+  void TearDown() override;
+
+  // World start-up with a keyboard (the program's platform without its toolkit hooks).
+  void StartWorld();
+  void EnterLevel() {
+    EnterLevelFromTitle([this] { Frame(); });
+  }
+  // One frame after 1/60 s; frames for a stretch of simulated time.
+  void Frame();
+  void RunFrames(double seconds);
+  // Down for one frame, up for the next.
+  void Tap(int dik);
+
+  ManualClockScope clock_;
+  std::unique_ptr<OffscreenContext> context_;
+
+ private:
+  int width_;
+  int height_;
+};
+
+}  // namespace kt::test
