@@ -64,7 +64,6 @@ class CameraWorldTest : public ::testing::Test {
     ResetRenderer();
   }
   void TearDown() override {
-    if (GameWorld* world = GetGameWorld(); world && !all_.empty()) world->entities = all_;
     SetPlayerDeviceSource({});
     if (run_thresh_) run_thresh_var_ = *run_thresh_;
     CVar<int>("input.use_keyboard", 1) = 1;
@@ -79,16 +78,15 @@ class CameraWorldTest : public ::testing::Test {
     WorldPlatform platform;
     platform.input_handles = {.instance = true, .window = true};
     WorldStartup(platform);
+    GameWorld* world = GetGameWorld();
+    player_ = world->player;  // Frame watches both from the title on
+    ASSERT_NE(player_, nullptr);
+    camera_ = GetCamera();
+    ASSERT_NE(camera_, nullptr);
     test::EnterLevelFromTitle([this] { Frame(); });
     ASSERT_NE(GetConsole(), nullptr);
     if (GetConsole()->IsOpen()) GetConsole()->Toggle();
-    GameWorld* world = GetGameWorld();
-    player_ = world->player;
-    ASSERT_NE(player_, nullptr);
-    all_ = world->entities;
-    world->entities = {player_};
-    camera_ = GetCamera();
-    ASSERT_NE(camera_, nullptr);
+    test::DisableAllButThePlayer();
     camera_->Attach(player_);
     // A walk throughout: the run clip's root sways too far sideways to steer along a wall.
     run_thresh_ = run_thresh_var_;
@@ -182,7 +180,6 @@ class CameraWorldTest : public ::testing::Test {
   Character* player_ = nullptr;
   Camera* camera_ = nullptr;
   BspLevel* level_ = nullptr;
-  std::vector<Character*> all_;
   InputState stick_;
   CVar<float> run_thresh_var_{"character.runThresh", 0.75f};
   std::optional<float> run_thresh_;
@@ -238,6 +235,7 @@ TEST_F(CameraWorldTest, SettlesBehindAndAboveThePlayer) {
   EXPECT_LT(walking.farthest, hdist + 60.0f);
   expect_behind("after the walk");
   Shot("camera_behind_walking.png");
+  EXPECT_TRUE(test::LevelStillRunning()) << "the game flow took the camera or the player";
 }
 
 // On the walkway along the east curtain wall, a shoulder's width from it, walking north: the
@@ -280,6 +278,7 @@ TEST_F(CameraWorldTest, StaysOutOfTheWallWhileThePlayerWalksAlongIt) {
   EXPECT_LT(player_->position.z, start_z - 150.0f) << "the player did not walk north";
   // Near the wall, on the walkway or just off its inner edge.
   EXPECT_GT(player_->position.x, 650.0f) << "the player left the wall";
+  EXPECT_TRUE(test::LevelStillRunning()) << "the game flow took the camera or the player";
 }
 
 }  // namespace

@@ -51,7 +51,6 @@ class LocomotionWorldTest : public ::testing::Test {
     if (GetKeyboard()) GetKeyboard()->KeyUp(kDikUp);
     SetPlayerDeviceSource({});
     CVar<int>("input.use_keyboard", 1) = 1;
-    if (GameWorld* world = GetGameWorld(); world && !all_.empty()) world->entities = all_;
     ResetWorld();
     ResetCharacterDrawing();
     ResetRenderer();
@@ -62,14 +61,13 @@ class LocomotionWorldTest : public ::testing::Test {
     WorldPlatform platform;
     platform.input_handles = {.instance = true, .window = true};
     WorldStartup(platform);
+    GameWorld* world = GetGameWorld();
+    player_ = world->player;  // Frame watches it from the title on
+    ASSERT_NE(player_, nullptr);
     test::EnterLevelFromTitle([this] { Frame(); });
     ASSERT_NE(GetConsole(), nullptr);
     if (GetConsole()->IsOpen()) GetConsole()->Toggle();
-    GameWorld* world = GetGameWorld();
-    player_ = world->player;
-    ASSERT_NE(player_, nullptr);
-    all_ = world->entities;
-    world->entities = {player_};
+    test::DisableAllButThePlayer();
     ASSERT_NE(GetCamera(), nullptr);
     GetCamera()->Attach(player_);
     level_ = CurrentLevel();
@@ -125,7 +123,6 @@ class LocomotionWorldTest : public ::testing::Test {
   std::unique_ptr<OffscreenContext> context_;
   Character* player_ = nullptr;
   BspLevel* level_ = nullptr;
-  std::vector<Character*> all_;
   InputState stick_;
   float largest_step_ = 0.0f;
   float west_ = 1e30f, east_ = -1e30f, north_ = 1e30f, south_ = -1e30f;
@@ -163,6 +160,7 @@ TEST_F(LocomotionWorldTest, WalkIntoRunStaysSmoothAndStraight) {
               travelled, largest_step_, largest_step_ / kStep, off_line);
   EXPECT_LE(largest_step_, kMaxSpeed * float(kStep)) << "the player lurched";
   EXPECT_LE(off_line, 0.1f * travelled) << "the player wandered off its line";
+  EXPECT_TRUE(test::LevelStillRunning()) << "the game flow took the player's controls";
 }
 
 // Running at the west curtain wall and turning round there, once mid-wall and once near the
@@ -202,6 +200,7 @@ TEST_F(LocomotionWorldTest, TurningRoundAtAWallStaysInside) {
     EXPECT_LE(largest_step_, kMaxSpeed * float(kStep)) << "the player lurched";
     EXPECT_GT(player_->position.x, at_wall.x + 100.0f) << "the player did not walk away";
   }
+  EXPECT_TRUE(test::LevelStillRunning()) << "the game flow took the player's controls";
 }
 
 }  // namespace

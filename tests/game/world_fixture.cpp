@@ -2,6 +2,7 @@
 #include "world_fixture.h"
 
 #include "character/character.h"
+#include "character/game_world.h"
 #include "console/cvar.h"
 #include "game/game_state.h"
 #include "input/dik_codes.h"
@@ -61,6 +62,24 @@ void EnterLevelFromTitle(const std::function<void()>& frame) {
   }
   const GameState* level = FindState("PlayLevel");
   ASSERT_TRUE(level && level->running()) << "the level did not start from the title";
+}
+
+void DisableAllButThePlayer() {
+  GameWorld* world = GetGameWorld();
+  ASSERT_NE(world, nullptr);
+  ASSERT_NE(world->player, nullptr);
+  for (Character* c : world->entities)
+    if (c != world->player) c->enabled = false;
+}
+
+bool LevelStillRunning() {
+  const GameState* level = FindState("PlayLevel");
+  if (!level || !level->running() || level->paused()) return false;
+  for (const char* other : {"BossFight", "LoseGame", "PauseGame"}) {
+    const GameState* s = FindState(other);
+    if (s && s->running()) return false;
+  }
+  return true;
 }
 
 }  // namespace kt::test

@@ -19,6 +19,14 @@ namespace kt::test {
 // runs with every fighter but the boss awake.
 void EnterLevelFromTitle(const std::function<void()>& frame);
 
+// Only the player acts: every other character is disabled (not updated, drawn or collided
+// with) but stays in the world's list. Taking the guards off the list instead would leave the
+// level without opponents, which ends it on its next step and starts the boss fight (camera on
+// the boss, player without controls).
+void DisableAllButThePlayer();
+// The level is still being played: no boss fight, lost game or pause took over.
+bool LevelStillRunning();
+
 class WorldTest : public ::testing::Test {
  protected:
   explicit WorldTest(int width = 400, int height = 300) : width_(width), height_(height) {}
