@@ -17,6 +17,7 @@
 #include "character/player_controller.h"
 #include "console/cvar.h"
 #include "game/camera.h"
+#include "game/game_state.h"
 #include "game/world.h"
 #include "game_fixtures.h"
 #include "graph/path_graph.h"
@@ -211,7 +212,9 @@ TEST_F(GameplayWorldTest, PlayerWalksFightsAndDies) {
   EXPECT_FALSE(player_->enabled);
 }
 
-// The boss fight: seen for 10 s, warping out for 8 s, away for 5 s somewhere in its zone, then
+// The boss fight as the game runs it (the state "BossFight", as when the last guard falls or
+// `boss.trigger` is typed): the boss is shown off for 7.5 s, then the fight starts. From
+// there it is seen for 10 s, warps out for 8 s, is away for 5 s somewhere in its zone, then
 // back; while away no sword reaches it.
 TEST_F(GameplayWorldTest, BossWarpsOutAndBackAndCannotBeHitWhileAway) {
   test::DefaultGameDir game;
@@ -226,9 +229,14 @@ TEST_F(GameplayWorldTest, BossWarpsOutAndBackAndCannotBeHitWhileAway) {
     if (c != boss && c != player_) c->enabled = false;
   player_->invulnerable = true;  // the knight's own sword stays out of it
   RunUntil(0.2);
-  ASSERT_TRUE(StartBossFight(boss));
+  EXPECT_FALSE(boss->enabled) << "the boss waits for its fight";
+  ASSERT_TRUE(StartState("BossFight"));
+  EXPECT_TRUE(boss->enabled);
+  EXPECT_TRUE(boss->invulnerable) << "no sword reaches it while it is shown off";
+  EXPECT_FALSE(controller->fighting());
+  ASSERT_TRUE(RunUntil(8.0, [&] { return controller->fighting(); }));
   EXPECT_FALSE(boss->invulnerable);
-  EXPECT_TRUE(controller->fighting());
+  EXPECT_EQ(GetCamera()->target(), player_) << "the camera is back on the player";
   time_ = 0.0;
 
   std::vector<std::pair<int, double>> changes;
