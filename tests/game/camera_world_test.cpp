@@ -15,6 +15,7 @@
 #include "console/cvar.h"
 #include "console/gl_console.h"
 #include "game/camera.h"
+#include "game/game_state.h"
 #include "game/world.h"
 #include "game_fixtures.h"
 #include "input/dik_codes.h"
@@ -131,6 +132,10 @@ class CameraWorldTest : public ::testing::Test {
     const float h = Horizontal(p - player_->position).Length();
     record->nearest = std::min(record->nearest, h);
     record->farthest = std::max(record->farthest, h);
+  }
+
+  void RunFramesFor(double seconds) {
+    for (int i = 0; i < int(seconds / kStep + 0.5); ++i) Frame();
   }
 
   void Shot(const char* name) {
@@ -279,6 +284,48 @@ TEST_F(CameraWorldTest, StaysOutOfTheWallWhileThePlayerWalksAlongIt) {
   // Near the wall, on the walkway or just off its inner edge.
   EXPECT_GT(player_->position.x, 650.0f) << "the player left the wall";
   EXPECT_TRUE(test::LevelStillRunning()) << "the game flow took the camera or the player";
+}
+
+// The boss introduction, as when the last guard falls: the view cuts to the boss and circles
+// it, then goes back to the player (who may be far off, behind walls) and settles behind it
+// again: it flies back within the speed limit, is never left inside a wall, and ends with the
+// player in sight.
+TEST_F(CameraWorldTest, ComesBackToThePlayerAfterTheBossIntroduction) {
+  test::DefaultGameDir game;
+  Start();
+  Character* boss = GetGameWorld()->boss;
+  ASSERT_NE(boss, nullptr);
+  RunFramesFor(2.0);  // settled behind the player
+  const float hdist = CVar<float>("camera.hdist", 4.8f);
+  ASSERT_TRUE(StartState("BossFight"));
+  EXPECT_EQ(camera_->target(), boss);
+  EXPECT_LT((camera_->position - boss->position).Length(), 1.0f) << "the view cuts to the boss";
+  RunFramesFor(7.5);
+  ASSERT_EQ(camera_->target(), player_);
+  ASSERT_TRUE(camera_->following);
+  const float away = Horizontal(camera_->position - player_->position).Length();
+  CameraRecord back;
+  int settled_after = -1;
+  for (int i = 0; i < int(15.0 / kStep) && settled_after < 0; ++i) {
+    Frame(&back);
+    const CVector& p = camera_->position;
+    if (Horizontal(p - player_->position).Length() < hdist + 40.0f &&
+        level_->Trace(p, player_->position - p, 0.0f) >= 1.0f)
+      settled_after = i;
+  }
+  std::printf(
+      "back from %.0f units away in %d frames: deepest %.2f, longest overlap %d, "
+      "largest step %.2f\n",
+      away, settled_after, back.deepest, back.penetrating_run, back.largest_step);
+  ASSERT_GE(settled_after, 0) << "the camera did not come back to the player";
+  EXPECT_EQ(back.non_finite, 0);
+  const float limit = 2.0f * float(CVar<float>("camera.max_velocity", 37.0f)) * float(kStep);
+  EXPECT_LE(back.largest_step, limit + 0.5f) << "the camera jumped";
+  // Flying back it may cut through walls between the boss and the player; at the player it
+  // keeps out of them.
+  CameraRecord settled;
+  for (int i = 0; i < int(2.0 / kStep); ++i) Frame(&settled);
+  ExpectSound(settled, "back behind the player");
 }
 
 }  // namespace
