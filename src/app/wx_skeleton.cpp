@@ -14,8 +14,13 @@
 #include <wx/panel.h>
 #include <wx/settings.h>
 
+#include "app/camera_panel.h"
 #include "app/gl_view.h"
 #include "app/glx_lookup.h"
+#include "app/graphs_panel.h"
+#include "app/motion_control_panel.h"
+#include "app/motions_panel.h"
+#include "app/tool_panel.h"
 #include "console/cvar.h"
 #include "console/log.h"
 #include "game/world.h"
@@ -60,10 +65,14 @@ void RegisterIcoHandler() {
 
 }  // namespace
 
-wxBEGIN_EVENT_TABLE(wxSkeleton, wxFrame) EVT_MENU(kIdExit, wxSkeleton::OnQuit)
-    EVT_MENU(kIdAbout, wxSkeleton::OnAbout) wxEND_EVENT_TABLE()
+// clang-format off
+wxBEGIN_EVENT_TABLE(wxSkeleton, wxFrame)
+  EVT_MENU(kIdExit, wxSkeleton::OnQuit)
+  EVT_MENU(kIdAbout, wxSkeleton::OnAbout)
+wxEND_EVENT_TABLE()
+    // clang-format on
 
-        wxSkeleton::wxSkeleton(const wxString& title, const wxPoint& pos, const wxSize& size)
+    wxSkeleton::wxSkeleton(const wxString& title, const wxPoint& pos, const wxSize& size)
     : wxFrame(nullptr, wxID_ANY, title, pos, size, wxDEFAULT_FRAME_STYLE) {
   full_screen_ = false;
   outer_splitter_ = new SashSplitter(this, kIdOuterSplitter, wxDefaultPosition, wxDefaultSize,
@@ -71,8 +80,7 @@ wxBEGIN_EVENT_TABLE(wxSkeleton, wxFrame) EVT_MENU(kIdExit, wxSkeleton::OnQuit)
   inner_splitter_ = new SashSplitter(outer_splitter_, kIdInnerSplitter, wxDefaultPosition,
                                      wxDefaultSize, wxSP_3D, "splitter");
   view_ = new GLView(inner_splitter_, kIdView, wxDefaultPosition, wxDefaultSize, 0, "wxGLCanvas");
-  motion_control_panel_ = new wxPanel(outer_splitter_, kIdMotionControlPanel, wxDefaultPosition,
-                                      wxDefaultSize, wxTAB_TRAVERSAL, "panel");
+  motion_control_panel_ = new MotionControlPanel(outer_splitter_, kIdMotionControlPanel);
   view_->SetReadyHandler([this] { StartWorld(); });
 
   SetFrameIcon();
@@ -108,18 +116,22 @@ void wxSkeleton::BuildMenus() {
   SetMenuBar(menu_bar);
 }
 
-// The pages' controls come with the tool panels; the pages exist with their names and ids.
+// The world starts after the notebook is built here, so the panels fill their lists of
+// entities and motion controllers when their first refresh finds them.
 void wxSkeleton::BuildNotebook() {
   notebook_ =
       new wxNotebook(inner_splitter_, kIdNotebook, wxDefaultPosition, wxDefaultSize, 0, "notebook");
-  motions_page_ = new wxPanel(notebook_, kIdMotionsPage, wxDefaultPosition, wxDefaultSize,
-                              wxTAB_TRAVERSAL, "panel");
-  camera_page_ = new wxPanel(notebook_, kIdCameraPage, wxDefaultPosition, wxDefaultSize,
-                             wxTAB_TRAVERSAL, "panel");
+  motions_page_ = new MotionsPanel(notebook_, kIdMotionsPage);
+  camera_page_ = new CameraPanel(notebook_, kIdCameraPage);
   notebook_->AddPage(motions_page_, "Motions", true);
   notebook_->AddPage(camera_page_, "Camera", true);
-  for (const char* name : {"Skeleton", "Drivers", "Graphs", "Debug"})
+  for (const char* name : {"Skeleton", "Drivers"})
     notebook_->AddPage(new wxPanel(notebook_, wxID_ANY), name, true);
+  MotionControlPanel* motion_control = motion_control_panel_;
+  notebook_->AddPage(
+      new GraphsPanel(notebook_, [motion_control] { return motion_control->selected(); }), "Graphs",
+      true);
+  notebook_->AddPage(new wxPanel(notebook_, wxID_ANY), "Debug", true);
   notebook_->SetSelection(1);
 }
 
@@ -128,8 +140,7 @@ void wxSkeleton::SplitPanes() {
     outer_splitter_->SplitHorizontally(inner_splitter_, motion_control_panel_, PaneHeight());
   outer_splitter_->SetSashPosition(PaneHeight());
   outer_splitter_->SetMinimumPaneSize(kMinimumPaneSize);
-  if (!inner_splitter_->IsSplit())
-    inner_splitter_->SplitVertically(view_, notebook_, ViewWidth());
+  if (!inner_splitter_->IsSplit()) inner_splitter_->SplitVertically(view_, notebook_, ViewWidth());
   inner_splitter_->SetSashPosition(ViewWidth());
 }
 
@@ -139,6 +150,7 @@ void wxSkeleton::StartWorld() {
   SetGLProcAddressFunction(LookupGLXProc);
   WorldPlatform platform;
   platform.register_image_handlers = RegisterJpegHandler;
+  platform.refresh_panels = RefreshToolPanels;
   platform.input_handles = {.instance = true, .window = true};
   platform.toggle_full_screen = [this] { ToggleFullScreen(); };
   platform.full_screen = [this] { return full_screen_; };

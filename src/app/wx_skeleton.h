@@ -14,6 +14,7 @@ class wxPanel;
 namespace kt {
 
 class GLView;
+class MotionControlPanel;
 
 // Accepts every sash move.
 class SashSplitter : public wxSplitterWindow {
@@ -53,7 +54,7 @@ class wxSkeleton : public wxFrame {
   SashSplitter* inner_splitter_ = nullptr;
   SashSplitter* outer_splitter_ = nullptr;
   wxNotebook* notebook_ = nullptr;
-  wxPanel* motion_control_panel_ = nullptr;
+  MotionControlPanel* motion_control_panel_ = nullptr;
   wxPanel* camera_page_ = nullptr;
   wxPanel* motions_page_ = nullptr;
   // Sash positions before entering full screen.

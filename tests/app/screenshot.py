@@ -9,6 +9,9 @@ per pixel).
                                         corner and how wide that text is (about 7 pixels per
                                         character: "0.00 FPS" is 8 characters, a rate of 10 or
                                         more at least 9), and the size of the 3-D view
+  screenshot.py graph IN.xwd X Y W H    prints, inside that screen box, the number of pixels
+                                        drawn over the graph picture's background and the
+                                        number of white (current-frame marker) pixels
 """
 import struct
 import sys
@@ -16,6 +19,7 @@ import zlib
 
 SKY = (104, 212, 248)
 PANEL = (204, 51, 76)
+GRAPH_BACKGROUND = (20, 20, 26)
 
 
 def read_xwd(path):
@@ -88,10 +92,23 @@ def check(rows):
            view[2] - view[0] + 1, view[3] - view[1] + 1))
 
 
+def graph(rows, x, y, w, h):
+    drawn = white = 0
+    for row in rows[max(0, y):min(len(rows), y + h)]:
+        for p in row[max(0, x):min(len(row), x + w)]:
+            if p == (255, 255, 255):
+                white += 1
+            if not all(abs(a - b) <= 3 for a, b in zip(p, GRAPH_BACKGROUND)):
+                drawn += 1
+    print("%d %d" % (drawn, white))
+
+
 if __name__ == "__main__":
     command, source = sys.argv[1], sys.argv[2]
     image = read_xwd(source)
-    if command == "png":
+    if command == "graph":
+        graph(image, *(int(v) for v in sys.argv[3:7]))
+    elif command == "png":
         write_png(image, sys.argv[3])
     else:
         check(image)
