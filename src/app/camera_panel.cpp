@@ -7,9 +7,7 @@
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 
-#include <algorithm>
-#include <cmath>
-
+#include "app/camera_sliders.h"
 #include "character/entity.h"
 #include "console/cvar.h"
 #include "console/log.h"
@@ -26,16 +24,11 @@ enum ControlId : int {
   kIdVdist = 4,
 };
 
-struct SliderMapping {
-  const char* variable;
-  float base;
-  float step;   // value per slider position
-  float range;  // value across the whole slider (step * 100, kept exact)
-};
-constexpr SliderMapping kSpeed{"camera.speed", 0.25f, 0.0375f, 3.75f};
-constexpr SliderMapping kHdist{"camera.hdist", 0.5f, 0.095f, 9.5f};
-constexpr SliderMapping kVdist{"camera.vdist", 0.5f, 0.095f, 9.5f};
-constexpr int kSliderMax = 100;
+using SliderMapping = CameraSlider;
+constexpr const SliderMapping& kSpeed = kCameraSpeedSlider;
+constexpr const SliderMapping& kHdist = kCameraHdistSlider;
+constexpr const SliderMapping& kVdist = kCameraVdistSlider;
+constexpr int kSliderMax = kCameraSliderMax;
 
 // The camera registers its variables; until it exists the sliders have nothing to show.
 CVarEntry* Variable(const SliderMapping& m) { return GetCVarRegistry().Find(m.variable); }
@@ -83,16 +76,6 @@ wxEND_EVENT_TABLE()
   SetSizer(sizer);
 }
 
-int CameraPanel::SliderFromValue(float value, float base, float range) {
-  const double s = (static_cast<double>(value) - base) / range * kSliderMax;
-  if (!std::isfinite(s)) return 0;
-  return static_cast<int>(std::clamp(s, 0.0, static_cast<double>(kSliderMax)));
-}
-
-float CameraPanel::ValueFromSlider(int position, float base, float step) {
-  return base + step * static_cast<float>(position);
-}
-
 void CameraPanel::FillTargets() {
   const auto& entities = EntityRegistry();
   entities_seen_ = entities.size();
@@ -122,7 +105,7 @@ void CameraPanel::OnSlider(wxCommandEvent&) {
       {&kSpeed, speed_}, {&kHdist, hdist_}, {&kVdist, vdist_}};
   for (const auto& [mapping, slider] : sliders)
     if (CVarEntry* entry = Variable(*mapping))
-      CVarSetFloat(entry->value, ValueFromSlider(slider->GetValue(), mapping->base, mapping->step));
+      CVarSetFloat(entry->value, ValueFromSlider(*mapping, slider->GetValue()));
 }
 
 void CameraPanel::RefreshPanel() {
@@ -132,7 +115,7 @@ void CameraPanel::RefreshPanel() {
   for (const auto& [mapping, slider] : sliders) {
     const CVarEntry* entry = Variable(*mapping);
     if (!entry) continue;
-    const int position = SliderFromValue(CVarGetFloat(entry->value), mapping->base, mapping->range);
+    const int position = SliderFromValue(*mapping, CVarGetFloat(entry->value));
     if (slider->GetValue() != position) slider->SetValue(position);
   }
 }

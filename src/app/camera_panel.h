@@ -18,12 +18,6 @@ class CameraPanel : public ToolPanel {
   void RefreshPanel() override;
   void LogControls() const override;
 
-  // Slider position for a variable's value and back: value = base + step * s with
-  // range = 100 * step; the position is truncated and held to 0..100 (a value outside the
-  // slider's range pins it at an end, a value that is not a number at 0).
-  static int SliderFromValue(float value, float base, float range);
-  static float ValueFromSlider(int position, float base, float step);
-
  private:
   void OnMode(wxCommandEvent& event);
   void OnTarget(wxCommandEvent& event);
