@@ -152,7 +152,9 @@ void wxSkeleton::StartWorld() {
   platform.register_image_handlers = RegisterJpegHandler;
   platform.refresh_panels = RefreshToolPanels;
   platform.input_handles = {.instance = true, .window = true};
-  platform.toggle_full_screen = [this] { ToggleFullScreen(); };
+  // The title asks for full screen while the world starts, before the frame is on screen:
+  // switching then leaves it at the frame's old place, so the switch waits for the event loop.
+  platform.toggle_full_screen = [this] { CallAfter([this] { ToggleFullScreen(); }); };
   platform.full_screen = [this] { return full_screen_; };
   // The world has shut down already; closing the frame ends the event loop with code 0.
   platform.quit = [this](int) { Close(true); };
@@ -176,6 +178,8 @@ void wxSkeleton::ToggleFullScreen() {
     ShowFullScreen(true, hide);
     static CVar<int> fullscreen_fix("gui.fullscreen_fix", 20);
     const wxSize display = wxGetDisplaySize();
+    // Without a window manager nothing moves the frame to the screen's corner.
+    SetSize(0, 0, display.GetWidth(), display.GetHeight());
     inner_splitter_->SetSashPosition(display.GetWidth(), true);
     outer_splitter_->SetSashPosition(display.GetHeight(), true);
     // A one-pixel transparent cursor hides the pointer; without the file, the blank cursor.
