@@ -10,6 +10,7 @@
 #include "console/gl_console.h"
 #include "content_generator.h"
 #include "game/camera.h"
+#include "game/game_state.h"
 #include "game/world.h"
 #include "game_fixtures.h"
 #include "level/bsp_level.h"
@@ -128,10 +129,27 @@ TEST_F(DefaultWorldTest, DrawsTheFiguresInTheCourtyard) {
     if (std::abs(int(with_figures.pixels[i]) - int(without.pixels[i])) > 24) ++differing;
   EXPECT_GT(differing, 400);
 
-  // The boss wears the parts model.
-  GetCamera()->Attach(world->boss);
-  RunFrames(2.0);
+  // The boss wears the parts model: its fight's introduction circles the camera around it.
+  ASSERT_TRUE(StartState("BossFight"));
+  RunFrames(3.0);
+  Character* boss = world->boss;
+  ASSERT_TRUE(boss->enabled);
+  ASSERT_NE(boss->model, nullptr);
   EXPECT_TRUE(context_->SavePNG(std::string(KT_SHOT_DIR) + "/default_scene_boss.png"));
+  const Image whole = context_->ReadPixels();
+
+  // Killed, its parts scatter while it fades.
+  boss->invulnerable = false;
+  boss->hit_points = 0.0f;
+  boss->dying = true;
+  boss->state_timer.Reset();
+  boss->gameplay_controller()->Kill();
+  RunFrames(0.25);
+  EXPECT_TRUE(boss->dying);
+  EXPECT_TRUE(context_->SavePNG(std::string(KT_SHOT_DIR) + "/default_scene_boss_dying.png"));
+  RunFrames(0.85);
+  EXPECT_FALSE(boss->dying) << "the fade is over after character.death_time";
+  EXPECT_FALSE(boss->enabled);
 }
 
 }  // namespace
