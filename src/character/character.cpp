@@ -76,7 +76,9 @@ Character::Character(const std::string& name)
   skeleton_ = std::make_unique<Skeleton>("MartialArts.asf", kMotionScale);
   skeleton_controller_ = std::make_unique<SkeletonController>(skeleton_.get());
   EnsureCharacterDrawing(*skeleton_);
-  death_parameter = float(std::rand()) * (1.0f / 32767.0f);
+  // In [0, 1] whatever RAND_MAX is (here far above 32767): it blends the parts' two scatter
+  // directions when a parts model dies.
+  death_parameter = float(std::rand() % 32768) * (1.0f / 32767.0f);
 }
 
 Character::~Character() {

@@ -79,6 +79,10 @@ TEST_F(CharacterBodyTest, NamesAreMadeUniqueAndSetPositionRebasesTheRoot) {
   EXPECT_EQ(b.name(), "guard1");
   EXPECT_EQ(c.name(), "guard2");
   EXPECT_EQ(FindCharacter("Guard1"), &b);
+  for (const Character* each : {&a, &b, &c}) {
+    EXPECT_GE(each->death_parameter, 0.0f);
+    EXPECT_LE(each->death_parameter, 1.0f);
+  }
   Frame();
   // The root bone lands where the position was set.
   const CVector root = a.JointPosition(0);
