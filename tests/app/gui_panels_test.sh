@@ -30,8 +30,9 @@ fail() {
   exit 1
 }
 shot() { xwd -root -silent > "$1.xwd"; python3 "$here/screenshot.py" png "$1.xwd" "$1.png"; }
-# A wide notebook so that all six tabs fit.
-printf '1 panels.debug 1\n1 gl.width 300\n' > cvar.ini
+# A wide notebook so that all six tabs fit, the castle's clip planes, and the code's camera
+# distances (the slider check starts from 4.8).
+printf '1 panels.debug 1\n1 gl.width 300\n2 gl.nearclip 2.000000\n2 gl.farclip 8000.000000\n' > cvar.ini
 
 "$program" > program_output.txt 2>&1 &
 pid=$!
