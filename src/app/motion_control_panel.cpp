@@ -33,12 +33,12 @@ enum ControlId : int {
 constexpr int kSpeedMax = 400;
 constexpr int kSpeedDefault = 100;
 
-struct ButtonSpec {
+struct ButtonDef {
   wxWindowID id;
   const char* label;
 };
 // Left to right as on a tape deck.
-constexpr ButtonSpec kButtons[] = {
+constexpr ButtonDef kButtons[] = {
     {kIdRewind, "<<"}, {kIdStepBack, "<"},    {kIdStop, "[]"},  {kIdPlay, "Play"},
     {kIdPause, "||"},  {kIdStepForward, ">"}, {kIdToEnd, ">>"},
 };
@@ -74,10 +74,10 @@ wxEND_EVENT_TABLE()
   frame_ = new wxSlider(this, kIdFrame, 0, 0, 1);
   right->Add(frame_, 0, wxEXPAND | wxLEFT | wxRIGHT, 2);
   auto* buttons = new wxBoxSizer(wxHORIZONTAL);
-  for (const ButtonSpec& spec : kButtons) {
+  for (const ButtonDef& def : kButtons) {
     auto* button =
-        new wxButton(this, spec.id, spec.label, wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT);
-    if (spec.id == kIdStepBack) step_back_ = button;
+        new wxButton(this, def.id, def.label, wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT);
+    if (def.id == kIdStepBack) step_back_ = button;
     buttons->Add(button, 0, wxRIGHT, 2);
   }
   speed_ = new wxSpinCtrl(this, kIdSpeed, wxEmptyString, wxDefaultPosition, wxDefaultSize,

@@ -219,8 +219,8 @@ void WorldShutdown() {
   DestroyGameWorld();
   w.sound.reset();
   w.swing_table.reset();
-  // The glove goes with the other devices; the camera and the level, which the specified
-  // shutdown leaves alive, go too, so that a new start-up begins from nothing.
+  // The glove goes with the other devices; the camera and the level go too, so that a new
+  // start-up begins from nothing.
   SetKeyboardFlyHandler(nullptr);
   GlobalInputShutdown();
   SetConsoleGameStates({});

@@ -18,7 +18,7 @@ struct FootState {
   double toes_pitch = 0;
 };
 
-// Everything one frame of a clip specifies. Angles in degrees.
+// Everything one frame of a clip holds. Angles in degrees.
 struct BodyTargets {
   Vec3 root;         // pelvis position
   double yaw = 0;    // pelvis heading
