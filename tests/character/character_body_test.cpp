@@ -144,9 +144,7 @@ TEST_F(SwordHitTest, ReachIsTheSwordPlusTheRadiusAndThePlayerCheats) {
   EXPECT_TRUE(HitsAt(38.0f, 0.0f));
   EXPECT_FALSE(HitsAt(12.0f, 32.0f));
   EXPECT_FALSE(HitsAt(42.0f, 0.0f));
-}
-
-TEST_F(SwordHitTest, NoHitsWhileCharacterCollisionsAreOff) {
+  // No hits while character collisions are off.
   CVar<int>("character.character_collisions", 0) = 0;
   EXPECT_FALSE(HitsAt(5.0f, 0.0f));
 }
@@ -225,27 +223,21 @@ class GroundTest : public CharacterBodyTest {
   std::unique_ptr<BspLevel> level_;
 };
 
-TEST_F(GroundTest, ClimbsAnEightUnitStep) {
-  Character& c = Add("climber", CVector(200, 40, 0));
+TEST_F(GroundTest, ClimbsAnEightUnitStepAndFallsOffALedgeOntoTheFloorBelow) {
+  Character& climber = Add("climber", CVector(200, 40, 0));
+  Character& faller = Add("faller", CVector(-200, 40, 0));
   Frame();
-  StandAt(c, 200.0f, 0.0f, 0.0f);  // inside the step: its top is 8 above the feet
-  EXPECT_NEAR(LowestFoot(c), 0.0f, 0.5f);
-  Run(4.0);
-  EXPECT_NEAR(LowestFoot(c), 8.0f, 0.5f);
-  EXPECT_FLOAT_EQ(c.vertical_speed, 0.0f);
-}
-
-TEST_F(GroundTest, FallsOffALedgeOntoTheFloorBelow) {
-  Character& c = Add("faller", CVector(-200, 40, 0));
-  Frame();
-  StandAt(c, -200.0f, 0.0f, 0.0f);  // 60 above the pit floor
+  StandAt(climber, 200.0f, 0.0f, 0.0f);  // inside the step: its top is 8 above the feet
+  StandAt(faller, -200.0f, 0.0f, 0.0f);  // 60 above the pit floor
+  EXPECT_NEAR(LowestFoot(climber), 0.0f, 0.5f);
   Run(1.0);
-  const float after_one_second = LowestFoot(c);
-  EXPECT_LT(after_one_second, -2.0f);
-  EXPECT_GT(after_one_second, -60.0f);
+  EXPECT_LT(LowestFoot(faller), -2.0f);  // falling, not dropped at once
+  EXPECT_GT(LowestFoot(faller), -60.0f);
   Run(6.0);
-  EXPECT_NEAR(LowestFoot(c), -60.0f, 0.5f);
-  EXPECT_FLOAT_EQ(c.vertical_speed, 0.0f);
+  EXPECT_NEAR(LowestFoot(climber), 8.0f, 0.5f);
+  EXPECT_NEAR(LowestFoot(faller), -60.0f, 0.5f);
+  EXPECT_FLOAT_EQ(climber.vertical_speed, 0.0f);
+  EXPECT_FLOAT_EQ(faller.vertical_speed, 0.0f);
 }
 
 }  // namespace

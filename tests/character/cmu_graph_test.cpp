@@ -1,4 +1,5 @@
-// Transition graphs of real captured clips (CMU): built, exported and read back identical;
+// Transition graphs of real captured clips (CMU): built (fast and reference scans alike),
+// exported and read back identical;
 // CutoffGraph playback jumping at its cutoff; PathGraph planning a turn.
 #include <gtest/gtest.h>
 
@@ -88,11 +89,8 @@ TEST_F(CmuGraphs, WalkGraphIsBuiltWrittenAndReadBackIdentical) {
   ExpectSameGraph(g, *read.graph());
   ASSERT_TRUE(read.graph()->ExportGraph("again.gra"));
   EXPECT_EQ(test::ReadFile("again.gra"), written);
-}
 
-TEST_F(CmuGraphs, FastAndReferenceScansBuildTheSameWalkGraph) {
-  KT_REQUIRE_REALDATA();
-  auto walk = Clip("02", "01");
+  // The fast row scan builds the same graph as the reference one.
   MotionController c(walk.get(), 0, kWalkThreshold, 2);
   GraphBuildOptions reference, fast;
   reference.row_scan = RowScanKind::kReference;
@@ -101,7 +99,6 @@ TEST_F(CmuGraphs, FastAndReferenceScansBuildTheSameWalkGraph) {
   auto a = CreateGraph(1, c, reference);
   auto b = CreateGraph(1, c, fast);
   ASSERT_TRUE(a && b);
-  EXPECT_GT(a->EdgeCount(), 50);
   ExpectSameGraph(*a, *b);
 }
 

@@ -136,7 +136,7 @@ TEST_F(MotionControllerTest, JumpKeepsHeadingAndGroundPositionAndBlendsWithoutPo
   EXPECT_FALSE(c.BeginTransition(200));  // past the last frame
 }
 
-TEST_F(MotionControllerTest, BlendClampsItsSourceAndUsesNegativeKAfterAWrap) {
+TEST_F(MotionControllerTest, JumpsNearTheEndClampTheirSourceAndKeepBlendingPastIt) {
   MotionController c(&walk_);
   c.Update();  // starts its clock
   clock_.Advance(190.0 / 120.0);
@@ -150,18 +150,14 @@ TEST_F(MotionControllerTest, BlendClampsItsSourceAndUsesNegativeKAfterAWrap) {
   c.StepForward(0);
   c.Play();
   EXPECT_FALSE(c.InTransition());  // Stop ends any jump
-}
 
-TEST_F(MotionControllerTest, JumpPastTheEndOfANonLoopingClipKeepsBlending) {
-  MotionController c(&walk_);
-  c.Update();  // starts its clock
-  c.SetLooping(false);
-  clock_.Advance(170.0 / 120.0);
+  // Not looping: below 190 + 18 at the last frame, the blend never completes.
+  c.SetCurrentFrame(170);
   c.Update();
   ASSERT_TRUE(c.BeginTransition(190));
   clock_.Advance(30.0 / 120.0);
   c.Update();
-  EXPECT_EQ(c.CurrentFrame(), 199);  // below 190 + 18: the blend never completes
+  EXPECT_EQ(c.CurrentFrame(), 199);
   EXPECT_TRUE(c.InTransition());
   EXPECT_FALSE(c.BeginTransition(20));
   const Posture held = c.ShownPosture();
