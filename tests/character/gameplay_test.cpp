@@ -188,13 +188,15 @@ TEST_F(GameplayPlayerTest, HoldingForwardWalksTheWayTheCameraFaces) {
   EXPECT_LT(DegreesBetween(moved, forward), 10.0);
 }
 
-TEST_F(GameplayPlayerTest, SpeedLevelFollowsTheEaseCurveAndRunsPastTheThreshold) {
+TEST_F(GameplayPlayerTest, SpeedFollowsTheEaseCurveToARunAndReleasingSlowsThroughWalkToIdle) {
   Character& c = MakePlayer();
   PlayerController& p = Player(c);
   MotionController* walk = p.Motion(kRoleMove);
   MotionController* run = p.Motion(kRoleExtra);
+  EXPECT_EQ(c.skeleton_controller()->RootMotion(), p.Motion(kRoleIdle));
   Key(kDikUp, true);
-  Run(kFrame);  // walking starts: the acceleration timer restarts here
+  Key(kDikLeft, true);  // diagonal keys never cap the speed
+  Run(kFrame);          // walking starts: the acceleration timer restarts here
   Run(0.75);
   EXPECT_NEAR(p.level(), 0.5f, 0.01f);
   EXPECT_EQ(TargetRoot(*c.skeleton_controller()), walk);
@@ -208,22 +210,16 @@ TEST_F(GameplayPlayerTest, SpeedLevelFollowsTheEaseCurveAndRunsPastTheThreshold)
   Run(1.0);
   EXPECT_FLOAT_EQ(p.level(), 1.0f);
   EXPECT_EQ(c.skeleton_controller()->RootMotion(), run);
+  EXPECT_NEAR(p.move_vector().Length(), std::sqrt(2.0f), 1e-5f);
   EXPECT_NEAR(run->speed(), 0.95f, 1e-5f);
-}
 
-TEST_F(GameplayPlayerTest, ReleasingDeceleratesThroughWalkToIdle) {
-  Character& c = MakePlayer();
-  PlayerController& p = Player(c);
-  EXPECT_EQ(c.skeleton_controller()->RootMotion(), p.Motion(kRoleIdle));
-  Key(kDikUp, true);
-  Run(2.0);
-  ASSERT_EQ(c.skeleton_controller()->RootMotion(), p.Motion(kRoleExtra));
   Key(kDikUp, false);
+  Key(kDikLeft, false);
   Run(kFrame);
   EXPECT_TRUE(p.decelerating());
   Run(0.375 - kFrame);
   EXPECT_NEAR(p.level(), 0.5f, 0.03f);
-  EXPECT_EQ(TargetRoot(*c.skeleton_controller()), p.Motion(kRoleMove));
+  EXPECT_EQ(TargetRoot(*c.skeleton_controller()), walk);
   Run(0.5);
   EXPECT_EQ(p.level(), 0.0f);
   EXPECT_FALSE(p.decelerating());
@@ -254,22 +250,9 @@ TEST_F(GameplayPlayerTest, TapBeforeTheLevelRisesStopsWithoutDividingZeroByZero)
   EXPECT_EQ(p.level(), 0.0f);
   EXPECT_FALSE(p.decelerating());
   EXPECT_EQ(TargetRoot(*c.skeleton_controller()), p.Motion(kRoleIdle));
-  Run(0.5);
-  EXPECT_EQ(p.level(), 0.0f);
-  Key(kDikUp, true);
+  Key(kDikUp, true);  // and walking again works
   Run(0.75);
   EXPECT_NEAR(p.level(), 0.5f, 0.02f);
-}
-
-TEST_F(GameplayPlayerTest, DiagonalKeysNeverCapTheSpeed) {
-  Character& c = MakePlayer();
-  PlayerController& p = Player(c);
-  Key(kDikUp, true);
-  Key(kDikLeft, true);
-  Run(2.0);
-  EXPECT_NEAR(p.move_vector().Length(), std::sqrt(2.0f), 1e-5f);
-  EXPECT_EQ(c.skeleton_controller()->RootMotion(), p.Motion(kRoleExtra));
-  EXPECT_NEAR(p.scale(), 0.95f, 1e-5f);
 }
 
 TEST_F(GameplayPlayerTest, KeysDriveWhileUseKeyboardIsSetAndAHalfDeflectedStickCapsTheSpeed) {
@@ -362,34 +345,25 @@ TEST_F(GameplayGloveTest, OpenHandReZeroesEveryFrameAndAFistMovedRightSwings) {
   ASSERT_NE(GetPlayerGlove(), nullptr);
   // An open hand sweeping fast: re-zeroed each frame, so it never swings and the position
   // never builds up.
-  for (int i = 1; i <= 4; ++i) {
+  for (int i = 1; i <= 3; ++i) {
     Frame(c, 5.0f * i, false);
     EXPECT_EQ(hand_.calibrations, i);
     EXPECT_EQ(glove_->position(), CVector());
     EXPECT_EQ(p.input().buttons, 0u);
   }
   // Closing the hand where it stopped measures from there: no swing.
-  Frame(c, 20.0f, true);
-  EXPECT_EQ(hand_.calibrations, 4);
+  Frame(c, 15.0f, true);
+  EXPECT_EQ(hand_.calibrations, 3);
   EXPECT_FALSE(p.attacking());
   // The fist moves right by more than p5.sword_speed_thresh (1.0) in one poll.
-  Frame(c, 21.5f, true);
+  Frame(c, 16.5f, true);
   EXPECT_TRUE(p.input().Test(kInputAttackRight));
   ASSERT_TRUE(p.attacking());
   EXPECT_EQ(p.attack_kind(), 2);
   EXPECT_EQ(c.skeleton_controller()->BlendMotion(), p.Motion(kRoleAttack));
   EXPECT_TRUE(log_.Contains("Glove Right: 1.500000"));
-
-  // An absent glove is never re-zeroed.
   glove_.reset();
   EXPECT_EQ(GetPlayerGlove(), nullptr);
-  hand_ = {};
-  hand_.attached = false;
-  glove_ = std::make_unique<P5InputDevice>(std::make_unique<ScriptedGloveDriver>(hand_));
-  ASSERT_NE(GetPlayerGlove(), nullptr);
-  EXPECT_FALSE(GetPlayerGlove()->IsPresent());
-  p.ReadInput();
-  EXPECT_EQ(hand_.calibrations, 0);
 }
 
 TEST_F(GameplaySwingTest, EachButtonStartsASwingFromItsKindsRanges) {
@@ -499,9 +473,7 @@ TEST_F(GameplayBossTest, FightCyclesVisibleWarpingOutAwayAndBack) {
   EXPECT_EQ(boss.warp_phase, 1.0f);
   EXPECT_FALSE(boss.enabled);
   EXPECT_EQ(sound_.played.back(), "data/sounds/teleport.wav");
-  Step(0.1);
-  EXPECT_NEAR(boss.warp_phase, 1.0f - 0.1f / 0.5f, 1e-4f);
-  Step(0.4);
+  Step(0.5);  // the warp time
   EXPECT_NEAR(boss.warp_phase, 0.0f, 1e-4f);
   const CVector before = boss.position;
   Step(7.49);
@@ -509,13 +481,10 @@ TEST_F(GameplayBossTest, FightCyclesVisibleWarpingOutAwayAndBack) {
   Step(0.02);
   EXPECT_EQ(b.state(), kBossAway);
   ASSERT_GE(sound_.played.size(), 2u);
-  const std::string laugh = sound_.played[sound_.played.size() - 2];
-  EXPECT_EQ(laugh.substr(0, 17), "data/sounds/laugh");
+  EXPECT_EQ(sound_.played[sound_.played.size() - 2].substr(0, 17), "data/sounds/laugh");
   EXPECT_EQ(sound_.played.back(), "data/sounds/teleport2.wav");
-  EXPECT_GE(boss.position.x, -100.0f);
-  EXPECT_LE(boss.position.x, 100.0f);
-  EXPECT_GE(boss.position.z, -50.0f);
-  EXPECT_LE(boss.position.z, 50.0f);
+  // It reappears somewhere in its zone, at the same height.
+  EXPECT_TRUE(std::fabs(boss.position.x) <= 100.0f && std::fabs(boss.position.z) <= 50.0f);
   EXPECT_FLOAT_EQ(boss.position.y, before.y);
   Step(1.0);
   EXPECT_NEAR(boss.warp_phase, 1.0f - (5.0f - 1.0f) / 0.5f, 1e-4f);
@@ -524,9 +493,7 @@ TEST_F(GameplayBossTest, FightCyclesVisibleWarpingOutAwayAndBack) {
   EXPECT_EQ(b.state(), kBossAway);
   Step(0.11);
   EXPECT_EQ(b.state(), kBossVisible);
-  EXPECT_FALSE(boss.warping);
-  EXPECT_TRUE(boss.enabled);
-  EXPECT_TRUE(b.Motion(kRoleAttack)->playing());
+  EXPECT_TRUE(!boss.warping && boss.enabled && b.Motion(kRoleAttack)->playing());
 }
 
 TEST_F(GameplayBossTest, SettingTheSameStateAgainIsSilentAndBlindGuardsCannotStartAFight) {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <map>
 #include <memory>
 
 #include "../graph/fake_graph_player.h"
@@ -30,16 +31,12 @@ class GraphPictureTest : public test::OffscreenTest {
     // Cutoffs at the two clip ends; three jumps; frames 35..39 outside the component.
     std::ofstream gra("small.gra");
     gra << kFrames << "\n19 39 \n";
+    const std::map<int, std::string> jumps = {{5, "30 -1"}, {12, "2 -3"}, {30, "8 -2"}};
     for (int f = 0; f < kFrames; ++f) {
-      const bool enabled = f < 35;
-      if (f == 5)
-        gra << f << " 1 1\n30 -1 \n";
-      else if (f == 12)
-        gra << f << " 1 1\n2 -3 \n";
-      else if (f == 30)
-        gra << f << " 1 1\n8 -2 \n";
+      if (jumps.count(f))
+        gra << f << " 1 1\n" << jumps.at(f) << " \n";
       else
-        gra << f << " 0 " << (enabled ? 1 : 0) << "\n\n";
+        gra << f << " 0 " << (f < 35 ? 1 : 0) << "\n\n";
     }
     gra.close();
     graph_ = std::make_unique<CutoffGraph>(player_, test::NoCache());
@@ -62,7 +59,7 @@ class GraphPictureTest : public test::OffscreenTest {
   std::unique_ptr<CutoffGraph> graph_;
 };
 
-TEST_F(GraphPictureTest, CircleShowsTheCurrentFrameItsJumpsTheLastJumpAndCutoffs) {
+TEST_F(GraphPictureTest, CircleShowsTheCurrentFrameItsJumpsTheLastJumpAndCutoffsOnly) {
   GraphPictureView view;
   view.viewport = {0, 0, 160, 160};
   view.current_frame = 12;
@@ -80,6 +77,18 @@ TEST_F(GraphPictureTest, CircleShowsTheCurrentFrameItsJumpsTheLastJumpAndCutoffs
   // Cutoff ticks in red; the centre of the circle is background.
   EXPECT_TRUE(Near(At(g.FramePoint(19)), 242, 51, 38));
   EXPECT_TRUE(Near(PixelAt(80, 80), 20, 20, 25, 10));
+
+  // Frames outside the graph are ignored, and an empty viewport draws nothing.
+  glClear(GL_COLOR_BUFFER_BIT);
+  view.current_frame = kFrames;            // one past the end
+  view.last_jump = std::make_pair(-1, 3);  // nonsense
+  DrawGraphPicture(*graph_, view);
+  EXPECT_FALSE(Near(At(g.FramePoint(kFrames - 1)), 255, 255, 255, 10));
+  EXPECT_FALSE(Near(At(g.EdgePoint(12, 2, 0.5f)), 77, 255, 115));  // no current frame
+  glClear(GL_COLOR_BUFFER_BIT);
+  view.viewport = {0, 0, 0, 160};
+  DrawGraphPicture(*graph_, view);
+  EXPECT_TRUE(Near(PixelAt(80, 80), 0, 0, 0, 0));
 }
 
 TEST_F(GraphPictureTest, LineLayoutKeepsToItsViewportAndRestoresTheMatrices) {
@@ -108,22 +117,6 @@ TEST_F(GraphPictureTest, LineLayoutKeepsToItsViewportAndRestoresTheMatrices) {
   EXPECT_FALSE(Near(At(down), 20, 20, 25, 10));
   // Nothing outside the viewport.
   EXPECT_TRUE(Near(PixelAt(40, 80), 0, 0, 0, 0));
-}
-
-TEST_F(GraphPictureTest, FramesOutsideTheGraphAndEmptyViewportsAreIgnored) {
-  GraphPictureView view;
-  view.viewport = {0, 0, 160, 160};
-  view.current_frame = kFrames;            // one past the end
-  view.last_jump = std::make_pair(-1, 3);  // nonsense
-  DrawGraphPicture(*graph_, view);
-  const GraphPictureGeometry g(kFrames, GraphLayout::kCircle, view.viewport);
-  EXPECT_FALSE(Near(At(g.FramePoint(kFrames - 1)), 255, 255, 255, 10));
-  EXPECT_FALSE(Near(At(g.EdgePoint(12, 2, 0.5f)), 77, 255, 115));  // no current frame
-  glClearColor(0, 0, 0, 1);
-  glClear(GL_COLOR_BUFFER_BIT);
-  view.viewport = {0, 0, 0, 160};
-  DrawGraphPicture(*graph_, view);
-  EXPECT_TRUE(Near(PixelAt(80, 80), 0, 0, 0, 0));
 }
 
 }  // namespace
