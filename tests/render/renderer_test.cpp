@@ -186,10 +186,8 @@ TEST_F(RendererTest, BillboardCornersSpanRightAndUpThenShiftZ) {
   CVector corners[4];
   BillboardCorners(CVector(1, 0, 0), CVector(0, 1, 0), CVector(10, 20, 30), 2.0f, 3.0f, 0.5f,
                    corners);
-  EXPECT_EQ(corners[0], CVector(8, 17, 30.5f));
-  EXPECT_EQ(corners[1], CVector(12, 17, 30.5f));
-  EXPECT_EQ(corners[2], CVector(12, 23, 30.5f));
-  EXPECT_EQ(corners[3], CVector(8, 23, 30.5f));
+  EXPECT_TRUE(corners[0] == CVector(8, 17, 30.5f) && corners[1] == CVector(12, 17, 30.5f) &&
+              corners[2] == CVector(12, 23, 30.5f) && corners[3] == CVector(8, 23, 30.5f));
 }
 
 // Pixels in the rectangle that differ from `colour` by more than the tolerance.
@@ -203,36 +201,23 @@ int CountOther(const Image& image, int x0, int y0, int x1, int y1, const Rgba& c
   return count;
 }
 
-class ConsoleDrawTest : public RendererTest {
- protected:
-  void SetUp() override {
-    RendererTest::SetUp();
-    if (IsSkipped()) return;
-    CVar<int>("world.draw_ground", 1) = 0;
-    console_ = std::make_unique<GLConsole>(nullptr, nullptr, 12, 0.75f);
-    GetRenderer().AttachConsole(console_.get());
-  }
-  void TearDown() override {
-    RendererTest::TearDown();
-    console_.reset();
-  }
-  std::unique_ptr<GLConsole> console_;
-  FrameScene scene_;
-};
-
-TEST_F(ConsoleDrawTest, SlidesInShowsTextOnItsPanelAndClosedLeavesOnlyTheFrameRate) {
-  GetRenderer().Frame(scene_);  // starts the slide-in clock at 0: nothing covers the top yet
+TEST_F(RendererTest, ConsoleSlidesInShowsTextOnItsPanelAndClosedLeavesOnlyTheFrameRate) {
+  CVar<int>("world.draw_ground", 1) = 0;
+  GLConsole console(nullptr, nullptr, 12, 0.75f);
+  GetRenderer().AttachConsole(&console);
+  FrameScene scene;
+  GetRenderer().Frame(scene);  // starts the slide-in clock at 0: nothing covers the top yet
   EXPECT_PRED2(Near, PixelAt(80, height_ - 2), kSky);
   clock_.Advance(0.375);
-  GetRenderer().Frame(scene_);  // half way: 0.375 of the height
+  GetRenderer().Frame(scene);  // half way: 0.375 of the height
   const Rgba panel = {204, 51, 76, 0};
   EXPECT_PRED2(Near, PixelAt(80, height_ - 2), panel);
   EXPECT_PRED2(Near, PixelAt(80, height_ - 50), kSky);
 
-  console_->Print("HELLO WORLD", kLineNormal);
-  console_->Print("SOMETHING WRONG", kLineError);
+  console.Print("HELLO WORLD", kLineNormal);
+  console.Print("SOMETHING WRONG", kLineError);
   clock_.Advance(1.0);
-  GetRenderer().Frame(scene_);
+  GetRenderer().Frame(scene);
   const Image image = context_->ReadPixels();
   const int bottom = height_ - int(height_ * 0.75f);
   EXPECT_PRED2(Near, PixelAt(150, height_ - 2), panel);
@@ -250,15 +235,16 @@ TEST_F(ConsoleDrawTest, SlidesInShowsTextOnItsPanelAndClosedLeavesOnlyTheFrameRa
   EXPECT_GT(orange, 20);
 
   // Closed, nothing is left but the frame rate: "0.00 FPS" in white at (10, 10).
-  console_->Toggle();
+  console.Toggle();
   clock_.Advance(1.0);
-  GetRenderer().Frame(scene_);
+  GetRenderer().Frame(scene);
   const Image closed = context_->ReadPixels();
   EXPECT_EQ(CountOther(closed, 0, 30, width_, height_, kSky), 0);
   EXPECT_GT(CountOther(closed, 8, 6, 80, 24, kSky), 20);
   CVar<int>("stats.fps", 1) = 0;
-  GetRenderer().Frame(scene_);
+  GetRenderer().Frame(scene);
   EXPECT_EQ(CountOther(context_->ReadPixels(), 0, 0, width_, height_, kSky), 0);
+  GetRenderer().AttachConsole(nullptr);
 }
 
 }  // namespace
