@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <random>
 
 #include "log_capture.h"
@@ -111,94 +112,82 @@ TEST(L3DSTest, NormalsFollowSmoothingGroups) {
       EXPECT_NEAR(l.normals[v][1], 1.0f, 1e-6);
 }
 
+using Bytes = std::vector<unsigned char>;
+
+// `file` changed by `edit`.
+template <typename Edit>
+Bytes Edited(Bytes file, Edit edit) {
+  edit(file);
+  return file;
+}
+
+// Offset of the first byte after the first `text` in the file.
+size_t After(const Bytes& f, const char* text) {
+  return std::search(f.begin(), f.end(), text, text + std::strlen(text) + 1) - f.begin() +
+         std::strlen(text) + 1;
+}
+
+// A file holding one material block: a name and then `chunk`.
+Bytes MaterialWith(const Bytes& chunk) {
+  Bytes block = {0x00, 0xA0, 8, 0, 0, 0, 'm', 0};
+  block.insert(block.end(), chunk.begin(), chunk.end());
+  Bytes f = {0x4D, 0x4D, 0, 0, 0, 0, 0x3D, 0x3D, 0, 0, 0, 0, 0xFF, 0xAF};
+  for (int k = 0; k < 4; ++k) f.push_back(uint8_t((block.size() + 6) >> (8 * k)));
+  f.insert(f.end(), block.begin(), block.end());
+  Put32(f, 8, uint32_t(f.size() - 6));
+  Put32(f, 2, uint32_t(f.size()));
+  return f;
+}
+
 TEST(L3DSTest, RefusesDamagedFilesWithTheReadersMessage) {
-  const std::vector<unsigned char> good = TwoBoxFile();
-  struct Case {
+  const Bytes good = TwoBoxFile();
+  const char* kFormat = "L3DS::Read3DS - wrong file format";
+  const char* kRead = "L3DS::LoadFile - error reading from file";
+  BuilderMesh bad_face = Box("alpha", {0, 0, 0}, {1, 1, 1});
+  bad_face.faces[0][1] = 8;  // vertex 8 of 8
+  BuilderMesh few_vertices = Box("alpha", {0, 0, 0}, {1, 1, 1});
+  few_vertices.vertices.resize(3);
+  BuilderMesh short_smoothing = Box("alpha", {0, 0, 0}, {1, 1, 1});
+  short_smoothing.smoothing.assign(11, 1);
+  const Bytes steel = ModelBuilder().Add(Box("alpha", {0, 0, 0}, {1, 1, 1}, "steel")).Build();
+  const struct {
     const char* what;
-    std::vector<unsigned char> bytes;
+    Bytes bytes;
     const char* message;
+  } cases[] = {
+      {"not a 3DS file", Edited(good, [](Bytes& f) { f[0] = 'P'; }), kFormat},
+      {"too short", {0x4D, 0x4D, 6}, kFormat},
+      {"main longer than the file",
+       Edited(good, [](Bytes& f) { Put32(f, 2, uint32_t(f.size() + 1)); }), kRead},
+      {"face index past the vertices", ModelBuilder().Add(bad_face).Build(), kRead},
+      // The face material list claims 13 of 12 faces.
+      {"face material count", Edited(steel, [](Bytes& f) { f[After(f, "steel")] = 13; }),
+       kRead},
+      // More vertices than the chunk holds.
+      {"vertex count past its chunk",
+       Edited(ModelBuilder().Add(few_vertices).Build(),
+              [](Bytes& f) { f[After(f, "alpha") + 12] = 200; }),
+       kRead},
+      {"short smoothing groups", ModelBuilder().Add(short_smoothing).Build(), kRead},
+      {"colour without a colour chunk",
+       MaterialWith({0x20, 0xA0, 12, 0, 0, 0, 0x30, 0, 6, 0, 0, 0}),
+       "L3DS::ReadColor - error this is not a color chunk"},
+      {"percentage without a percentage chunk",
+       MaterialWith({0x40, 0xA0, 12, 0, 0, 0, 0x11, 0, 6, 0, 0, 0}),
+       "L3DS::ReadPercentage - error, the chunk is not a percentage chunk"},
+      {"material without a name",  // the name chunk becomes an unknown one
+       Edited(MaterialWith({}), [](Bytes& f) { f[f.size() - 7] = 0x10; }),
+       "L3DS::ReadMaterial - error, expected chunk not found"},
+      {"unterminated name", Edited(MaterialWith({}), [](Bytes& f) { f.back() = 'x'; }), kRead},
   };
-  std::vector<Case> cases;
-  {
-    auto f = good;
-    f[0] = 'P';
-    cases.push_back({"not a 3DS file", f, "L3DS::Read3DS - wrong file format"});
-  }
-  cases.push_back({"too short", {0x4D, 0x4D, 6}, "L3DS::Read3DS - wrong file format"});
-  {
-    auto f = good;
-    Put32(f, 2, uint32_t(f.size() + 1));
-    cases.push_back({"main longer than the file", f, "L3DS::LoadFile - error reading from file"});
-  }
-  {
-    // The first face of "alpha" names vertex 8 of 8.
-    BuilderMesh m = Box("alpha", {0, 0, 0}, {1, 1, 1});
-    m.faces[0][1] = 8;
-    cases.push_back({"face index past the vertices", ModelBuilder().Add(m).Build(),
-                     "L3DS::LoadFile - error reading from file"});
-  }
-  {
-    BuilderMesh m = Box("alpha", {0, 0, 0}, {1, 1, 1}, "steel");
-    auto f = ModelBuilder().Add(m).Build();
-    // The face material list claims every face and then some: count 13 of 12 faces.
-    const size_t at =
-        std::search(f.begin(), f.end(), std::begin("steel"), std::end("steel")) - f.begin() + 6;
-    f[at] = 13;
-    cases.push_back({"face material count", f, "L3DS::LoadFile - error reading from file"});
-  }
-  {
-    BuilderMesh m = Box("alpha", {0, 0, 0}, {1, 1, 1});
-    m.vertices.resize(3);  // fewer vertices than the count says
-    auto f = ModelBuilder().Add(m).Build();
-    const size_t at = std::search(f.begin(), f.end(), std::begin("alpha"), std::end("alpha")) -
-                      f.begin() + 6 + 6 + 6;
-    f[at] = 200;
-    cases.push_back({"vertex count past its chunk", f, "L3DS::LoadFile - error reading from file"});
-  }
-  {
-    BuilderMesh m = Box("alpha", {0, 0, 0}, {1, 1, 1});
-    m.smoothing.assign(11, 1);  // one short
-    cases.push_back({"short smoothing groups", ModelBuilder().Add(m).Build(),
-                     "L3DS::LoadFile - error reading from file"});
-  }
-  auto material_with = [](std::vector<unsigned char> chunk) {
-    // A material block holding a name and then `chunk`.
-    std::vector<unsigned char> block = {0x00, 0xA0, 8, 0, 0, 0, 'm', 0};
-    block.insert(block.end(), chunk.begin(), chunk.end());
-    std::vector<unsigned char> f = {0x4D, 0x4D, 0, 0, 0, 0, 0x3D, 0x3D, 0, 0, 0, 0, 0xFF, 0xAF};
-    const uint32_t len = uint32_t(block.size() + 6);
-    for (int k = 0; k < 4; ++k) f.push_back(uint8_t(len >> (8 * k)));
-    f.insert(f.end(), block.begin(), block.end());
-    Put32(f, 8, uint32_t(f.size() - 6));
-    Put32(f, 2, uint32_t(f.size()));
-    return f;
-  };
-  cases.push_back({"colour without a colour chunk",
-                   material_with({0x20, 0xA0, 12, 0, 0, 0, 0x30, 0, 6, 0, 0, 0}),
-                   "L3DS::ReadColor - error this is not a color chunk"});
-  cases.push_back({"percentage without a percentage chunk",
-                   material_with({0x40, 0xA0, 12, 0, 0, 0, 0x11, 0, 6, 0, 0, 0}),
-                   "L3DS::ReadPercentage - error, the chunk is not a percentage chunk"});
-  {
-    auto f = material_with({});
-    f[f.size() - 7] = 0x10;  // the name chunk becomes an unknown one
-    cases.push_back(
-        {"material without a name", f, "L3DS::ReadMaterial - error, expected chunk not found"});
-  }
-  {
-    auto f = material_with({});
-    f.back() = 'x';  // the name loses its terminator
-    cases.push_back({"unterminated name", f, "L3DS::LoadFile - error reading from file"});
-  }
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     LogCapture log;
     L3DS reader;
     EXPECT_FALSE(reader.LoadFromMemory(c.bytes));
     EXPECT_TRUE(log.Contains(c.message));
     EXPECT_EQ(reader.error().rfind(c.message, 0), 0u) << reader.error();
-    EXPECT_TRUE(reader.meshes().empty());
-    EXPECT_TRUE(reader.materials().empty());
+    EXPECT_TRUE(reader.meshes().empty() && reader.materials().empty());
   }
   LogCapture log;
   L3DS reader;
