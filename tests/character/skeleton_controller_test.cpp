@@ -40,24 +40,14 @@ class SkeletonControllerTest : public ::testing::Test {
   MotionData arms_{"arms", Still(40.0f), 120, 2};
 };
 
-TEST_F(SkeletonControllerTest, NoRootMotionResetsTheSkeleton) {
+TEST_F(SkeletonControllerTest, RootCrossFadeFollowsTheEaseCurveAndASecondChangeCuts) {
   SkeletonController s(&skeleton_);
-  MotionController root(&forty_);
-  s.SetRootMotion(&root);
-  s.Update();
-  EXPECT_NEAR(FemurX(), 40.0f, 1e-3f);
-  EXPECT_FLOAT_EQ(skeleton_.root_position().y, 40.0f);
-  SkeletonController empty(&skeleton_);
-  EXPECT_TRUE(empty.Update());
-  EXPECT_EQ(FemurX(), 0.0f);
-  EXPECT_EQ(skeleton_.root_position().y, 0.0f);
-}
-
-TEST_F(SkeletonControllerTest, RootCrossFadeFollowsTheEaseCurve) {
-  SkeletonController s(&skeleton_);
-  MotionController a(&zero_), b(&forty_);
+  MotionController a(&zero_), b(&forty_), c(&zero_);
   s.SetRootMotion(&a);
   s.Update();
+  s.SetRootMotion(&a);  // the same motion again: nothing to fade
+  EXPECT_FALSE(s.root_transition());
+  s.SetRootMotion(&b);
   s.SetRootMotion(&b);
   ASSERT_TRUE(s.root_transition());
   s.Update();  // b's first update starts its clock: no progress yet
@@ -75,22 +65,20 @@ TEST_F(SkeletonControllerTest, RootCrossFadeFollowsTheEaseCurve) {
   EXPECT_EQ(s.RootMotion(), &b);
   EXPECT_FALSE(a.playing());
   EXPECT_NEAR(FemurX(), 40.0f, 1e-3f);
-}
+  EXPECT_FLOAT_EQ(skeleton_.root_position().y, 40.0f);
 
-TEST_F(SkeletonControllerTest, SecondRootChangeDuringACrossFadeCuts) {
-  SkeletonController s(&skeleton_);
-  MotionController a(&zero_), b(&forty_), c(&zero_);
+  // A change during a cross-fade cuts straight to the newest motion.
   s.SetRootMotion(&a);
-  s.SetRootMotion(&a);  // the same motion again: nothing to fade
-  EXPECT_FALSE(s.root_transition());
-  s.SetRootMotion(&b);
-  s.SetRootMotion(&b);
-  EXPECT_TRUE(s.root_transition());
   s.SetRootMotion(&c);
   EXPECT_FALSE(s.root_transition());
   EXPECT_EQ(s.RootMotion(), &c);
-  EXPECT_FALSE(a.playing());
-  EXPECT_FALSE(b.playing());
+  EXPECT_FALSE(a.playing() || b.playing());
+
+  // Without a root motion the skeleton goes back to its rest pose.
+  SkeletonController empty(&skeleton_);
+  EXPECT_TRUE(empty.Update());
+  EXPECT_EQ(FemurX(), 0.0f);
+  EXPECT_EQ(skeleton_.root_position().y, 0.0f);
 }
 
 TEST_F(SkeletonControllerTest, OverlayFadesInAndOutWithTheBodyWeights) {
