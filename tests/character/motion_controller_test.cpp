@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include "character/ease.h"
-#include "graph_fixtures.h"
 #include "motion_fixtures.h"
 #include "test_support.h"
 
