@@ -539,7 +539,7 @@ TEST_F(GameplayGuardTest, BlindGuardSwingsOnlyAtAPlayerWithinAttackDistance) {
   EXPECT_EQ(SwingSounds(), 2);
 }
 
-TEST_F(GameplayGuardTest, HunterSteersItsPathGraphAtThePlayerAndIdlesWhenItDies) {
+TEST_F(GameplayGuardTest, HunterSteersItsPathGraphAtThePlayerSwingsWhenCloseAndIdlesWhenItDies) {
   world_->graphs.push_back({walk_.get(), 9, 0.9f, 0, 5, 0.15f});
   Character& player = MakePlayer();
   Character& hunter = Make("hunter", kControllerHunter, Set(9), CVector(0, 0, -200));
@@ -558,6 +558,10 @@ TEST_F(GameplayGuardTest, HunterSteersItsPathGraphAtThePlayerAndIdlesWhenItDies)
   Run(kFrame);
   EXPECT_TRUE(h.hunting());
   EXPECT_EQ(h.walk_graph()->target_direction(), CVector());
+  // Close by, it swings.
+  player.SetPosition(hunter.position + CVector(10, 0, 0));
+  hunter.gameplay_controller()->Update(hunter);
+  EXPECT_TRUE(h.attacking());
 
   player.invulnerable = false;
   player.gameplay_controller()->Kill();
@@ -565,14 +569,6 @@ TEST_F(GameplayGuardTest, HunterSteersItsPathGraphAtThePlayerAndIdlesWhenItDies)
   EXPECT_FALSE(h.hunting());
   EXPECT_EQ(h.walk_graph()->target_direction(), CVector());
   EXPECT_EQ(TargetRoot(*hunter.skeleton_controller()), h.Motion(kRoleIdle));
-}
-
-TEST_F(GameplayGuardTest, HunterSwingsWhenClose) {
-  Character& player = MakePlayer();
-  Character& hunter = Make("hunter", kControllerHunter, Set(), CVector(10, 0, 0));
-  player.SetPosition({0, 0, 0});
-  hunter.gameplay_controller()->Update(hunter);
-  EXPECT_TRUE(dynamic_cast<HunterController*>(hunter.gameplay_controller())->attacking());
 }
 
 TEST_F(GameplayKillTest, KillingThePlayerAsksForLoseGameThenLogs) {
