@@ -178,7 +178,7 @@ TEST_F(PartsModelTest, MissingPartsAreReportedAndLeftOut) {
   EXPECT_EQ(drawn.size(), 24u);
 }
 
-TEST_F(PartsModelTest, TallerSkeletonStretchesEveryPart) {
+TEST_F(PartsModelTest, OtherSkeletonsStretchThePartsOrSkipDegenerateOnes) {
   WriteBytes("full.3ds", PartsFile(AllParts()));
   auto model = PartsModel::Load("full.3ds");
   const auto small = RestPose(1.0f), tall = RestPose(1.6f);
@@ -199,26 +199,21 @@ TEST_F(PartsModelTest, TallerSkeletonStretchesEveryPart) {
   EXPECT_NEAR(c[3].Size().y, a[3].Size().y * 2.0f, 0.05f);
   EXPECT_NEAR(c[3].Size().z, a[3].Size().z * 2.0f, 0.05f);
   EXPECT_NEAR(c[2].Size().y, a[2].Size().y, 0.01f);
-}
 
-TEST_F(PartsModelTest, PartWithCoincidentJointsIsSkippedForThatFrame) {
-  WriteBytes("full.3ds", PartsFile(AllParts()));
-  auto model = PartsModel::Load("full.3ds");
-  auto joints = RestPose(1.0f);
-  joints[15] = joints[0];  // the crown on the pelvis: head and torso have no bone
-  const Triangles drawn = Feedback([&] { model->Draw(CQuaternion(), joints.data()); });
-  EXPECT_EQ(model->parts_drawn(), 11);
-  ASSERT_EQ(drawn.size(), 11u * 12u);
-  for (const auto& t : drawn)
-    for (const CVector& p : t)
-      ASSERT_TRUE(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z));
-  // A bone along a part's roll axis (the foot's is vertical) still gets a frame.
-  joints = RestPose(1.0f);
-  joints[5] = joints[3] + CVector(0, -2, 0);
-  const Triangles upright = Feedback([&] { model->Draw(CQuaternion(), joints.data()); });
-  EXPECT_EQ(model->parts_drawn(), 13);
-  for (const auto& t : upright)
-    for (const CVector& p : t) ASSERT_TRUE(std::isfinite(p.x) && std::isfinite(p.y));
+  // Coincident joints (the crown on the pelvis: head and torso have no bone) skip their
+  // parts for the frame; a bone along a part's roll axis (the foot's is vertical) still gets
+  // a frame. Either way nothing turns NaN.
+  auto crown_down = small, foot_down = small;
+  crown_down[15] = crown_down[0];
+  foot_down[5] = foot_down[3] + CVector(0, -2, 0);
+  for (const auto& [joints, parts] : {std::pair{crown_down, 11}, std::pair{foot_down, 13}}) {
+    const Triangles drawn = Feedback([&] { model->Draw(CQuaternion(), joints.data()); });
+    EXPECT_EQ(model->parts_drawn(), parts);
+    ASSERT_EQ(drawn.size(), size_t(parts) * 12u);
+    for (const auto& t : drawn)
+      for (const CVector& p : t)
+        ASSERT_TRUE(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z));
+  }
 }
 
 TEST_F(PartsModelTest, DyingPartsDriftAndFallKeepingTheirShape) {
@@ -286,7 +281,6 @@ TEST_F(PartsModelTest, BadFileGivesReadersMessageAndAnEmptyModel) {
     auto model = PartsModel::Load(path);
     EXPECT_TRUE(log.Contains("L3DS::"));
     EXPECT_TRUE(log.Contains("ERROR Loading player model..."));
-    EXPECT_FALSE(log.Contains("Model loaded with"));
     EXPECT_EQ(model->part_count(), 0);
     const auto joints = RestPose(1.0f);
     EXPECT_TRUE(Feedback([&] { model->Draw(CQuaternion(), joints.data()); }).empty());
