@@ -121,8 +121,8 @@ class TransitionGraph {
 };
 
 // The node count of a ".gra" file, checked against the file's size (every node takes at least
-// six bytes); -1 (logged) when the file cannot be read or the count cannot be right. Tools that read a
-// graph without its motion make a motion of this many frames to import it into.
+// six bytes); -1 (logged) when the file cannot be read or the count cannot be right. Tools that
+// read a graph without its motion import it into a player of this many frames.
 int GraphFileNodeCount(const std::string& file);
 
 // Graphs by name, for unique naming. A graph registers itself at construction and leaves at
