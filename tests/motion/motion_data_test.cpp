@@ -241,10 +241,12 @@ TEST_F(MotionDataTest, RejectsMalformedAmcFiles) {
   const size_t femur_end = good.find('\n', femur);
   std::string few = good;
   few.erase(good.rfind(' ', femur_end), femur_end - good.rfind(' ', femur_end));
-  // The first root x, finite as text but infinite once scaled.
-  std::string huge = good;
-  const size_t root_x = good.find("\nroot ") + 6;
-  huge.replace(root_x, good.find(' ', root_x) - root_x, "3e38");
+  // The first root x replaced.
+  auto root_x = [&](const std::string& value) {
+    std::string s = good;
+    const size_t x = good.find("\nroot ") + 6;
+    return s.replace(x, good.find(' ', x) - x, value);
+  };
   const struct {
     const char* file;
     std::string text, reason;
@@ -255,7 +257,8 @@ TEST_F(MotionDataTest, RejectsMalformedAmcFiles) {
       {"few.amc", few, "bone 'lfemur' has 2 values, expected 3"},
       {"nan.amc", replace("root ", "root x"), "line 5: 'x"},
       {"inf.amc", replace("head ", "head inf "), "bone 'head' has 4 values"},
-      {"huge.amc", huge, "line 5: root position out of range once scaled"},
+      {"huge.amc", root_x("3e38"), "line 5: root position out of range once scaled"},
+      {"nanvalue.amc", root_x("nan"), "line 5: 'nan' is not a number"},
       {"frame.amc", replace("\n2\n", "\nframe2\n"), "line 34: expected a frame number"},
       {"header.amc", replace(":DEGREES", ":RADIANS"), "no :DEGREES line"},
   };
