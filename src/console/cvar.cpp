@@ -4,8 +4,6 @@
 // RestoreCVars - SaveCVars.
 #include "console/cvar.h"
 
-#include <unistd.h>
-
 #include <cctype>
 #include <cfloat>
 #include <cmath>
@@ -13,6 +11,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "console/atomic_file.h"
 #include "console/log.h"
 
 namespace kt {
@@ -284,7 +283,8 @@ bool SavableName(const std::string& name) {
   return true;
 }
 
-bool WriteEntries(FILE* file, const std::vector<CVarEntry*>& entries) {
+std::string EntriesText(const std::vector<CVarEntry*>& entries) {
+  std::string text;
   for (const CVarEntry* entry : entries) {
     const int32_t type = entry->value.type;
     if (type != kCVarInt && type != kCVarFloat) continue;
@@ -293,25 +293,16 @@ bool WriteEntries(FILE* file, const std::vector<CVarEntry*>& entries) {
                 entry->name.c_str());
       continue;
     }
-    std::fprintf(file, "%d %s %s\n", type, entry->name.c_str(), CVarToText(entry->value).c_str());
+    text += std::to_string(type) + ' ' + entry->name + ' ' + CVarToText(entry->value) + '\n';
   }
-  return std::fflush(file) == 0 && !std::ferror(file) && fsync(fileno(file)) == 0;
+  return text;
 }
 
 }  // namespace
 
 bool SaveCVars(const std::string& path, CVarRegistry& registry) {
-  const std::string temp = path + ".tmp";
-  FILE* file = std::fopen(temp.c_str(), "w");
-  if (!file) {
-    LogPrintf("SaveCVars: cannot write '%s'", temp.c_str());
-    return false;
-  }
-  const bool written = WriteEntries(file, registry.Collect(registry.Root()));
-  const bool closed = std::fclose(file) == 0;
-  if (!written || !closed || std::rename(temp.c_str(), path.c_str()) != 0) {
+  if (!WriteFileAtomically(path, EntriesText(registry.Collect(registry.Root())))) {
     LogPrintf("SaveCVars: writing '%s' failed; the previous file is kept", path.c_str());
-    std::remove(temp.c_str());
     return false;
   }
   return true;

@@ -66,7 +66,9 @@ class TransitionGraph {
   virtual void Reset() {}
   virtual std::unique_ptr<NodeMotion> NewNodeMotion() { return std::make_unique<NodeMotion>(); }
 
-  // ".gra" files. Import validates every count and index against the player's motion.
+  // ".gra" files. Import validates every count, index and weight against the player's motion
+  // (a weight must be finite); export replaces the file atomically (the old one survives a
+  // failure).
   virtual bool ImportGraph(const std::string& file);
   virtual bool ExportGraph(const std::string& file);
 
@@ -117,6 +119,11 @@ class TransitionGraph {
   bool import_mismatch_ = false;  // the last import failed because the file fits another motion
   bool reported_stuck_cutoff_ = false;
 };
+
+// The node count of a ".gra" file, checked against the file's size (every node takes at least
+// six bytes); -1 (logged) when the file cannot be read or the count cannot be right. Tools that
+// read a graph without its motion import it into a player of this many frames.
+int GraphFileNodeCount(const std::string& file);
 
 // Graphs by name, for unique naming. A graph registers itself at construction and leaves at
 // destruction.

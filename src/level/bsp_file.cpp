@@ -3,7 +3,9 @@
 // order the records are read.
 #include "level/bsp_file.h"
 
+#include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -48,7 +50,7 @@ class Reader {
 
   bool Run() {
     return ReadHeader() && ReadRecords() && ReadLightmaps() && ReadVisibility() && ReadEntities() &&
-           CheckFaces() && CheckTree() && CheckBrushes();
+           CheckFaces() && CheckTree() && CheckBrushes() && CheckValues();
   }
 
  private:
@@ -232,6 +234,30 @@ class Reader {
         return Fail(kLumpBrushSides, Format("side %zu plane %d out of range (%zu planes)", i, p,
                                             data_.planes.size()));
     }
+    return true;
+  }
+
+  // NaN fails the comparison too.
+  static bool Coordinates(std::span<const float> v) {
+    return std::all_of(v.begin(), v.end(),
+                       [](float x) { return std::fabs(x) <= kMaxBspCoordinate; });
+  }
+
+  // Positions and planes reach collision and drawing; NaN or a huge value there would spread
+  // through every test against them. Texture and lightmap coordinates are not checked: shipped
+  // maps hold NaN lightmap coordinates on vertex-lit surfaces, which never use them.
+  bool CheckValues() {
+    for (size_t i = 0; i < data_.planes.size(); ++i) {
+      const BspPlane& p = data_.planes[i];
+      if (!Coordinates(p.normal) || !Coordinates({&p.dist, 1}))
+        return Fail(kLumpPlanes, Format("plane %zu is not finite or out of range", i));
+    }
+    for (size_t i = 0; i < data_.vertices.size(); ++i)
+      if (!Coordinates(data_.vertices[i].position))
+        return Fail(kLumpVertices, Format("vertex %zu position is not finite or out of range", i));
+    for (size_t i = 0; i < data_.models.size(); ++i)
+      if (!Coordinates(data_.models[i].mins) || !Coordinates(data_.models[i].maxs))
+        return Fail(kLumpModels, Format("model %zu bounds are not finite or out of range", i));
     return true;
   }
 

@@ -42,6 +42,9 @@ inline constexpr int kBspHeaderSize = 8 + kLumpCount * 8;
 // The texture and lightmap tables of the level hold this many entries.
 inline constexpr int kMaxBspTextures = 512;
 inline constexpr int kMaxBspLightmaps = 512;
+// Largest coordinate (vertex position, plane distance, model bound) a level may have; maps are
+// built within +-65536, and the bound keeps collision arithmetic finite.
+inline constexpr float kMaxBspCoordinate = 1e6f;
 inline constexpr int kLightmapSide = 128;
 inline constexpr int kLightmapBytes = kLightmapSide * kLightmapSide * 3;
 inline constexpr int kBspModelSize = 40;
@@ -150,8 +153,9 @@ struct BspData {
   int lightmap_count() const { return int(lightmaps.size() / kLightmapBytes); }
 };
 
-// Parses and validates a file's bytes. On failure returns false and `error` names the lump or
-// the index that is wrong, e.g. "lump 13 (faces): face 7 texture 60 out of range (44 textures)".
+// Parses and validates a file's bytes: every index, and every plane, vertex position and model
+// bound finite and within kMaxBspCoordinate. On failure returns false and `error` names the lump or
+// the value that is wrong, e.g. "lump 13 (faces): face 7 texture 60 out of range (44 textures)".
 bool ParseBsp(std::span<const uint8_t> bytes, BspData& data, std::string& error);
 
 // Lump lengths as stored in a file's directory (for reports); false when the header is short.

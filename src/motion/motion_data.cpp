@@ -15,6 +15,7 @@
 #include <fstream>
 #include <string_view>
 
+#include "console/atomic_file.h"
 #include "console/log.h"
 
 namespace kt {
@@ -133,6 +134,23 @@ long long ReadCacheHeader(std::ifstream& in, const std::string& path, int record
   return count;
 }
 
+// What a cache may hold: what the AMC reader makes (finite, plausible root positions, unit
+// rotations) and the marker positions computed from it.
+bool Sound(const Posture& p) {
+  if (!PlausibleCoordinate(p.root_position.x) || !PlausibleCoordinate(p.root_position.y) ||
+      !PlausibleCoordinate(p.root_position.z))
+    return false;
+  for (const CQuaternion& q : p.rotations) {
+    const float norm = q.x * q.x + q.y * q.y + q.z * q.z + q.w * q.w;
+    if (!(norm >= 0.5f && norm <= 2.0f)) return false;  // also false for NaN
+  }
+  return true;
+}
+
+bool Sound(const CVector& v) {
+  return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
 // Reads a whole cache of count records into `out`; false with a logged reason otherwise.
 template <typename T>
 bool ReadCache(const std::string& path, const char* routine, int record_size, std::vector<T>& out) {
@@ -150,45 +168,27 @@ bool ReadCache(const std::string& path, const char* routine, int record_size, st
     LogPrintf("%s: %s: truncated", routine, path.c_str());
     return false;
   }
-  return true;
-}
-
-// Writes to a temporary file renamed into place, so that a failed or interrupted write never
-// leaves a partial file behind.
-bool WriteFileAtomically(const std::string& path, const char* data, size_t bytes) {
-  if (path.empty()) return false;
-  const std::string file = ToFilePath(path);
-  const std::string temp = file + ".tmp";
-  std::error_code ec;
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    out.write(data, std::streamsize(bytes));
-    out.close();
-    if (!out) {
-      fs::remove(temp, ec);
-      return false;
-    }
+  const auto bad = std::find_if(out.begin(), out.end(), [](const T& r) { return !Sound(r); });
+  if (bad != out.end()) {
+    LogPrintf("%s: %s: record %zu holds a non-finite or out-of-range value", routine, path.c_str(),
+              size_t(bad - out.begin()));
+    return false;
   }
-  fs::rename(temp, file, ec);
-  if (ec) fs::remove(temp, ec);
-  return !ec;
+  return true;
 }
 
 // "<count>\n" and the raw block.
 bool WriteCache(const std::string& path, int count, const void* data, size_t bytes) {
   std::string block = std::to_string(count) + '\n';
   block.append(static_cast<const char*>(data), bytes);
-  return WriteFileAtomically(path, block.data(), block.size());
+  return WriteFileAtomically(ToFilePath(path), block);
 }
 
-// The number of marker records in a ".mpos"/".mpos2" file, or -1 when it is unusable.
-long long MarkerCacheCount(const std::string& path) {
-  std::ifstream in(ToFilePath(path), std::ios::binary);
-  if (!in) return -1;
-  std::string why;
-  const long long count = ReadCacheHeader(in, path, kMarkerBytes, why);
-  if (count < 0) LogPrintf("LoadMarkerPositions: %s: %s", path.c_str(), why.c_str());
-  return count;
+// The number of frames of a sound ".mpos"/".mpos2" file, or -1 when it is unusable.
+long long MarkerCacheFrames(const std::string& path) {
+  std::vector<CVector> markers;
+  if (!ReadCache(path, "LoadMarkerPositions", kMarkerBytes, markers)) return -1;
+  return (long long)(markers.size() / kBoneCount);
 }
 
 bool ReadPostureCache(const std::string& path, std::vector<Posture>& out) {
@@ -196,7 +196,6 @@ bool ReadPostureCache(const std::string& path, std::vector<Posture>& out) {
     LogPrintf("ReadBinaryPostures: Error reading %s", path.c_str());
     return false;
   }
-  LogPrintf("Done Loading Motion %s parsed as binary...", path.c_str());
   return true;
 }
 
@@ -213,6 +212,7 @@ int MotionData::WriteBinaryPostures(const std::string& path, const Posture* post
 int MotionData::ReadBinaryPostures(const std::string& path) {
   std::vector<Posture> postures;
   if (!ReadPostureCache(path, postures)) return -1;
+  LogPrintf("Done Loading Motion %s parsed as binary...", path.c_str());
   postures_ = std::move(postures);
   frame_count_ = int(postures_.size());
   return 0;
@@ -273,6 +273,25 @@ bool ParseNumber(std::string_view token, float& out) {
   return err == std::errc() && end == token.data() + token.size() && std::isfinite(out);
 }
 
+// Empty lines (blanks only, CRLF's '\r' included) are not counted.
+template <typename Visit>
+void ForEachNonEmptyLine(std::string_view text, Visit visit) {
+  int number = 0;
+  for (size_t pos = 0; pos < text.size();) {
+    size_t end = text.find('\n', pos);
+    if (end == std::string::npos) end = text.size();
+    const std::string_view line(text.data() + pos, end - pos);
+    ++number;
+    if (line.find_first_not_of(" \t\r\f\v") != std::string_view::npos) visit(AmcLine{line, number});
+    pos = end + 1;
+  }
+}
+
+// The frames that `lines` non-empty lines hold, or -1 when they do not fit the layout.
+long long AmcFrames(long long lines) {
+  return lines < 3 + 30 || (lines - 3) % 30 != 0 ? -1 : (lines - 3) / 30;
+}
+
 // Parses AMC text: three header lines (one of them ":DEGREES"), then per frame a frame number
 // line and 29 bone lines, each carrying exactly the channels the motion skeleton gives the
 // bone (the root: position and three angles). Empty lines are not counted; CRLF is accepted.
@@ -282,18 +301,9 @@ class AmcParser {
 
   bool Parse(const std::string& text, std::vector<Posture>& out) {
     std::vector<AmcLine> lines;
-    int number = 0;
-    for (size_t pos = 0; pos < text.size();) {
-      size_t end = text.find('\n', pos);
-      if (end == std::string::npos) end = text.size();
-      const std::string_view line(text.data() + pos, end - pos);
-      ++number;
-      if (line.find_first_not_of(" \t\r\f\v") != std::string_view::npos)
-        lines.push_back({line, number});
-      pos = end + 1;
-    }
+    ForEachNonEmptyLine(text, [&](const AmcLine& line) { lines.push_back(line); });
     const int count = int(lines.size());
-    if (count < 3 + 30 || (count - 3) % 30 != 0)
+    if (AmcFrames(count) < 0)
       return Fail(
           0, std::to_string(count) + " non-empty lines do not fit 3 header lines + 30 per frame");
     bool degrees = false;
@@ -336,6 +346,10 @@ class AmcParser {
     int next = 0;
     if (b == kRoot) {
       posture.root_position = {v[0] * scale_, v[1] * scale_, v[2] * scale_};
+      if (!PlausibleCoordinate(posture.root_position.x) ||
+          !PlausibleCoordinate(posture.root_position.y) ||
+          !PlausibleCoordinate(posture.root_position.z))
+        return Fail(line.number, "root position out of range once scaled");
       next = 3;
     }
     float angle[3] = {};
@@ -358,24 +372,33 @@ class AmcParser {
   float scale_;
 };
 
-bool ReadAmc(const std::string& path, float scale, std::vector<Posture>& out) {
+bool ReadText(const std::string& path, std::string& text) {
   std::ifstream file(ToFilePath(path), std::ios::binary);
-  if (!file) {
-    LogPrintf("MotionData: cannot open AMC file %s", path.c_str());
-    return false;
-  }
+  if (!file) return false;
+  text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  return true;
+}
+
+bool ParseAmc(const std::string& path, const std::string& text, float scale,
+              std::vector<Posture>& out) {
   if (!MotionSkeleton().loaded()) {
     LogPrintf("MotionData: no motion skeleton (MartialArts.asf) to read %s with", path.c_str());
     return false;
   }
-  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   return AmcParser(path, scale).Parse(text, out);
 }
 
-// A marker cache is usable when it holds exactly this clip's frames and is not older than the
-// AMC file.
+// The frame count the AMC text would give, without parsing its numbers; -1 when it has none.
+long long AmcFrameCount(std::string_view text) {
+  long long lines = 0;
+  ForEachNonEmptyLine(text, [&](const AmcLine&) { ++lines; });
+  return AmcFrames(lines);
+}
+
+// A marker cache is usable when it holds exactly this clip's frames, all finite, and is not
+// older than the AMC file.
 bool MarkerCacheUsable(const std::string& path, const std::string& amc, int frames) {
-  return FileExists(path) && !OlderThan(path, amc) && MarkerCacheCount(path) == frames;
+  return FileExists(path) && !OlderThan(path, amc) && MarkerCacheFrames(path) == frames;
 }
 
 void EnsureMarkerCaches(const std::string& amc, const std::vector<Posture>& postures) {
@@ -393,21 +416,36 @@ void EnsureMarkerCaches(const std::string& amc, const std::vector<Posture>& post
 
 namespace {
 
-// Reads one clip: the ".bin" cache when it is present, sound and not older than the AMC file,
-// otherwise the AMC text (then writing the caches). Marker caches are (re)made when missing,
-// unusable or stale.
+// Reads one clip: the ".bin" cache when it is present, sound, not older than the AMC file and
+// of the AMC's frame count (counting its lines is cheap beside parsing them), otherwise the
+// AMC text (then writing the caches). Without the AMC file a sound cache is all there is.
+// Marker caches are (re)made when missing, unusable or stale.
 bool ReadClip(const std::string& file, float scale, std::vector<Posture>& out) {
   LogPrintf("Loading Motion %s...", file.c_str());
   const std::string path = MotionFolder() + file;
   const std::string bin = CachePath(path, ".bin");
+  std::string text;
+  const bool have_amc = ReadText(path, text);
   if (MotionCachesEnabled() && FileExists(bin) && !OlderThan(bin, path)) {
-    if (ReadPostureCache(bin, out)) {
-      EnsureMarkerCaches(path, out);
-      return true;
+    std::vector<Posture> cached;
+    if (ReadPostureCache(bin, cached)) {
+      const long long frames = have_amc ? AmcFrameCount(text) : (long long)cached.size();
+      if (frames == (long long)cached.size()) {
+        LogPrintf("Done Loading Motion %s parsed as binary...", bin.c_str());
+        out = std::move(cached);
+        EnsureMarkerCaches(path, out);
+        return true;
+      }
+      LogPrintf("ReadBinaryPostures: %s holds %zu frames, %s %lld; reading the AMC file",
+                bin.c_str(), cached.size(), path.c_str(), frames);
     }
   }
+  if (!have_amc) {
+    LogPrintf("MotionData: cannot open AMC file %s", path.c_str());
+    return false;
+  }
   std::vector<Posture> parsed;
-  if (!ReadAmc(path, scale, parsed)) return false;
+  if (!ParseAmc(path, text, scale, parsed)) return false;
   out = std::move(parsed);
   if (MotionCachesEnabled()) {
     MotionData::WriteBinaryPostures(bin, out.data(), int(out.size()));
@@ -515,7 +553,7 @@ int MotionData::WriteAMC(const std::string& out_file, float scale) const {
     }
   }
   const std::string path = MotionFolder() + out_file;
-  if (!WriteFileAtomically(path, text.data(), text.size())) {
+  if (!WriteFileAtomically(ToFilePath(path), text)) {
     LogPrintf("WriteAMC: cannot create %s", path.c_str());
     return -1;
   }

@@ -56,6 +56,11 @@ bool ParseFloats(const std::vector<std::string>& words, float* out, int count) {
   return true;
 }
 
+// NaN fails the comparison inside PlausibleCoordinate, so this refuses it too.
+bool PlausibleCoordinates(const float* v, int count) {
+  return std::all_of(v, v + count, PlausibleCoordinate);
+}
+
 }  // namespace
 
 Skeleton::Skeleton(const std::string& asf_path, float scale) {
@@ -115,7 +120,7 @@ bool Skeleton::Read(const std::string& path, float scale) {
         name = w[1];
       } else if (w[0] == "direction") {
         float v[3];
-        if (!ParseFloats(w, v, 3)) return fail("bad direction line");
+        if (!ParseFloats(w, v, 3) || !PlausibleCoordinates(v, 3)) return fail("bad direction line");
         bone.direction = {v[0], v[1], v[2]};
       } else if (w[0] == "length") {
         if (!ParseFloats(w, &length, 1)) return fail("bad length line");
@@ -143,6 +148,12 @@ bool Skeleton::Read(const std::string& path, float scale) {
     bone.index = index;
     bone.sibling = bone.child = -1;
     bone.length = length * scale;
+    if (!PlausibleCoordinates(&bone.length, 1)) {
+      char text[96];
+      std::snprintf(text, sizeof text, "length %g of bone '%s' is out of range once scaled",
+                    double(length), name.c_str());
+      return fail(text);
+    }
   }
 
   do {

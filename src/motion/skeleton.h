@@ -9,6 +9,7 @@
 // MotionData consults (degrees of freedom) and poses (marker positions).
 #pragma once
 
+#include <cmath>
 #include <string>
 
 #include "motion/bone_table.h"
@@ -20,6 +21,12 @@ namespace kt {
 
 // ASF lengths and AMC root positions are multiplied by this when read, divided when written.
 inline constexpr float kMotionScale = 2.5f;
+
+// Largest magnitude a bone length or direction, or a root position, may have once scaled. A
+// body is tens of units tall; the bound keeps sums along a bone chain, and the squared
+// distances of graph scoring, finite. Readers refuse larger values (and NaN, infinity).
+inline constexpr float kMaxMotionCoordinate = 1e6f;
+inline bool PlausibleCoordinate(float v) { return std::fabs(v) <= kMaxMotionCoordinate; }
 
 struct Bone {
   int sibling = -1;  // next child of the same parent (bone index), or -1

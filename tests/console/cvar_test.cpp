@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "test_support.h"
+#include "write_failure.h"
 
 namespace kt {
 namespace {
@@ -190,12 +191,13 @@ TEST(CVarFile, MissingFileRestoresNothingAndSaveKeepsOldFileOnFailure) {
   ASSERT_TRUE(SaveCVars("cvar.ini", registry));
   EXPECT_EQ(test::ReadFile("cvar.ini"), "1 m.v 5\n");
 
-  // When the temporary file cannot be written, the previous file stays whole.
+  // A save killed part-way, or failing, keeps the previous file whole.
   v = 6;
-  std::filesystem::create_directory("cvar.ini.tmp");
-  EXPECT_FALSE(SaveCVars("cvar.ini", registry));
+  auto save = [&] { return SaveCVars("cvar.ini", registry); };
+  EXPECT_TRUE(test::WriteInChildLimitedTo(4, save).killed);
   EXPECT_EQ(test::ReadFile("cvar.ini"), "1 m.v 5\n");
-  std::filesystem::remove("cvar.ini.tmp");
+  EXPECT_FALSE(test::WriteInChildLimitedTo(4, save, false).result);
+  EXPECT_EQ(test::ReadFile("cvar.ini"), "1 m.v 5\n");
   ASSERT_TRUE(SaveCVars("cvar.ini", registry));
   EXPECT_EQ(test::ReadFile("cvar.ini"), "1 m.v 6\n");
 }

@@ -6,6 +6,7 @@
 #include "graph/graph_kinds.h"
 #include "graph_fixtures.h"
 #include "test_support.h"
+#include "write_failure.h"
 
 namespace kt {
 namespace {
@@ -89,15 +90,40 @@ TEST_F(GraphFiles, DamagedFileIsRebuiltInMemoryOnly) {
   }
 }
 
-TEST_F(GraphFiles, FailedExportLeavesNoFileBehind) {
-  MotionData motion("blocked", test::CodedFrames(test::UniqueCodes(30)));
+TEST_F(GraphFiles, ExportKilledPartWayKeepsThePreviousFile) {
+  MotionData motion("kept", test::CodedFrames(test::TwoCycleCodes()));
   test::FakeGraphPlayer player(&motion, 4, 0, test::kCodedThreshold);
-  std::filesystem::create_directory("blocked_graph.gra.tmp");  // the temporary cannot be made
   auto graph = CreateGraph(1, player);
   ASSERT_TRUE(graph);
-  EXPECT_FALSE(std::filesystem::exists("blocked_graph.gra"));
-  EXPECT_NE(test::ReadFile("log.txt").find("GRAPH: Error exporting transition graph blocked_graph"),
+  const std::string old_text = "120\n\n";
+  test::WriteFile("kept_graph.gra", old_text);
+  EXPECT_TRUE(test::WriteInChildLimitedTo(100, [&] {
+                return graph->ExportGraph("kept_graph.gra");
+              }).killed);
+  EXPECT_EQ(test::ReadFile("kept_graph.gra"), old_text);
+}
+
+// Counts that the file has no room for are refused before anything is allocated, and so are
+// weights that are not finite numbers.
+TEST_F(GraphFiles, RefusesCountsBeyondTheFileAndNonFiniteWeights) {
+  std::string big = "9999999\n\n";
+  while (big.size() < 7000) big += "0 0 1\n\n";
+  test::WriteFile("big.gra", big);
+  EXPECT_EQ(GraphFileNodeCount("big.gra"), -1);
+  EXPECT_NE(test::ReadFile("log.txt").find("node count 9999999 does not fit the 6993 bytes"),
             std::string::npos);
+  test::WriteFile("two.gra", "2\n\n0 0 1\n\n1 0 1\n\n");
+  EXPECT_EQ(GraphFileNodeCount("two.gra"), 2);
+
+  MotionData motion("weights", test::CodedFrames(test::UniqueCodes(2)));
+  test::FakeGraphPlayer player(&motion, 4, 0, test::kCodedThreshold);
+  auto graph = CreateGraph(1, player);
+  ASSERT_TRUE(graph);
+  for (const char* weight : {"nan", "inf", "1e39", "-1e39"}) {
+    test::WriteFile("w.gra", std::string("2\n\n0 1 1\n1 ") + weight + " \n1 0 1\n\n");
+    EXPECT_FALSE(graph->ImportGraph("w.gra")) << weight;
+  }
+  EXPECT_NE(test::ReadFile("log.txt").find("non-finite edge of node 0"), std::string::npos);
 }
 
 TEST_F(GraphFiles, CutoffLineIsReadUpTo1023Characters) {

@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <functional>
+#include <limits>
 
 #include "level_fixtures.h"
 #include "test_support.h"
@@ -103,7 +104,9 @@ struct IndexCase {
   const char* message;
 };
 
-TEST(BspFile, RefusesEveryIndexOutOfRange) {
+TEST(BspFile, RefusesEveryIndexOutOfRangeAndEveryBadCoordinate) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
   const IndexCase cases[] = {
       {"face texture", [](BspData& d) { d.faces[0].texture = int32_t(d.textures.size()); },
        "lump 13 (faces): face 0 texture 3 out of range"},
@@ -154,6 +157,15 @@ TEST(BspFile, RefusesEveryIndexOutOfRange) {
       {"visibility size", [](BspData& d) { d.vis.pop_back(); }, "lump 16 (visibility):"},
       {"visibility vector size", [](BspData& d) { d.vis_vector_size = -2; },
        "lump 16 (visibility):"},
+      // Values that reach positions: NaN, infinity, beyond kMaxBspCoordinate.
+      {"plane normal", [=](BspData& d) { d.planes[1].normal[2] = nan; },
+       "lump 2 (planes): plane 1 is not finite"},
+      {"plane distance", [=](BspData& d) { d.planes[0].dist = 3e38f; }, "lump 2 (planes): plane 0"},
+      {"vertex position", [=](BspData& d) { d.vertices[3].position[0] = nan; },
+       "lump 10 (vertices): vertex 3"},
+      {"huge vertex", [=](BspData& d) { d.vertices[0].position[1] = -2e6f; },
+       "lump 10 (vertices): vertex 0"},
+      {"model bounds", [=](BspData& d) { d.models[0].maxs[2] = inf; }, "lump 7 (models): model 0"},
   };
   for (const IndexCase& c : cases) {
     BspData data = ValidData();

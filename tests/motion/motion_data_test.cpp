@@ -6,10 +6,12 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 
 #include "console/log.h"
 #include "motion_fixtures.h"
 #include "test_support.h"
+#include "write_failure.h"
 
 namespace kt {
 namespace {
@@ -173,6 +175,59 @@ TEST_F(MotionDataTest, BadCachesAreRejectedAndRebuilt) {
   }
 }
 
+// A cache of NaN, or of another frame count than its AMC file, is refused whatever its time
+// stamp; the AMC file is read instead and the caches are written again.
+TEST_F(MotionDataTest, CachesOfNonFiniteValuesOrAnotherFrameCountAreRebuilt) {
+  { const MotionData first("walk", "walk.amc", kMotionScale, 0, 120); }
+  const std::string good_bin = ReadFile(bin_), good_mpos = ReadFile(mpos_);
+  const std::string nan_bin = "100\n" + std::string(100 * 508, '\xff');
+  const std::string nan_mpos = "100\n" + std::string(100 * 372, '\xff');
+  WriteFile(bin_, nan_bin);
+  WriteFile(mpos_, nan_mpos);
+  WriteFile(mpos2_, nan_mpos);
+  for (const std::string& file : {bin_, mpos_, mpos2_})
+    fs::last_write_time(file, fs::last_write_time(amc_) + std::chrono::seconds(5));
+  CloseLogFile();
+  {
+    const MotionData m("walk", "walk.amc", kMotionScale, 0, 120);
+    EXPECT_EQ(m.frame_count(), 100);
+    EXPECT_TRUE(Logged("ReadBinaryPostures: " + bin_name_ + ": record 0 holds a non-finite"));
+    EXPECT_TRUE(Logged("LoadMarkerPositions: " + mpos_name_ + ": record 0 holds a non-finite"));
+    EXPECT_TRUE(Logged("parsed as AMC"));
+    EXPECT_EQ(ReadFile(bin_), good_bin);
+    EXPECT_EQ(ReadFile(mpos_), good_mpos);
+    EXPECT_EQ(m.LoadMarkerPositions(kGlobalMarkers), m.ComputeMarkerPositions(kGlobalMarkers));
+  }
+  const auto longer = WalkPostures(1030);
+  ASSERT_EQ(MotionData::WriteBinaryPostures(bin_, longer.data(), 1030), 0);
+  fs::last_write_time(bin_, fs::last_write_time(amc_) + std::chrono::seconds(5));
+  CloseLogFile();
+  const MotionData m("walk", "walk.amc", kMotionScale, 0, 120);
+  EXPECT_EQ(m.frame_count(), 100);
+  EXPECT_TRUE(Logged(bin_name_ + " holds 1030 frames, data\\motions\\walk.amc 100"));
+  EXPECT_EQ(ReadFile(bin_), good_bin);
+}
+
+// Cache and AMC writers killed part-way leave the previous files as they were.
+TEST_F(MotionDataTest, WritersKilledPartWayKeepThePreviousFiles) {
+  const MotionData m("walk", "walk.amc", kMotionScale, 0, 120);
+  const std::string amc = ReadFile(amc_), bin = ReadFile(bin_), mpos = ReadFile(mpos_);
+  const auto other = WalkPostures(200, 2.0f);
+  const MotionData longer("long", other);
+  auto killed = [](const std::function<bool()>& write) {
+    return test::WriteInChildLimitedTo(20000, write).killed;
+  };
+  EXPECT_TRUE(
+      killed([&] { return MotionData::WriteBinaryPostures(bin_, other.data(), 200) == 0; }));
+  EXPECT_TRUE(killed([&] {
+    return MotionData::DumpMarkerPositions(mpos_, other.data(), 200, kRootRelativeMarkers) == 0;
+  }));
+  EXPECT_TRUE(killed([&] { return longer.WriteAMC("walk.amc", kMotionScale) == 0; }));
+  EXPECT_EQ(ReadFile(bin_), bin);
+  EXPECT_EQ(ReadFile(mpos_), mpos);
+  EXPECT_EQ(ReadFile(amc_), amc);
+}
+
 // Bad AMC input: one log line naming the file and the fault, frame count -1, no caches.
 TEST_F(MotionDataTest, RejectsMalformedAmcFiles) {
   const std::string good = AmcText(WalkPostures(3));
@@ -186,6 +241,12 @@ TEST_F(MotionDataTest, RejectsMalformedAmcFiles) {
   const size_t femur_end = good.find('\n', femur);
   std::string few = good;
   few.erase(good.rfind(' ', femur_end), femur_end - good.rfind(' ', femur_end));
+  // The first root x replaced.
+  auto root_x = [&](const std::string& value) {
+    std::string s = good;
+    const size_t x = good.find("\nroot ") + 6;
+    return s.replace(x, good.find(' ', x) - x, value);
+  };
   const struct {
     const char* file;
     std::string text, reason;
@@ -196,6 +257,8 @@ TEST_F(MotionDataTest, RejectsMalformedAmcFiles) {
       {"few.amc", few, "bone 'lfemur' has 2 values, expected 3"},
       {"nan.amc", replace("root ", "root x"), "line 5: 'x"},
       {"inf.amc", replace("head ", "head inf "), "bone 'head' has 4 values"},
+      {"huge.amc", root_x("3e38"), "line 5: root position out of range once scaled"},
+      {"nanvalue.amc", root_x("nan"), "line 5: 'nan' is not a number"},
       {"frame.amc", replace("\n2\n", "\nframe2\n"), "line 34: expected a frame number"},
       {"header.amc", replace(":DEGREES", ":RADIANS"), "no :DEGREES line"},
   };

@@ -224,6 +224,8 @@ TEST_F(SkeletonTest, RejectsMalformedFiles) {
        "hierarchy puts 'rfingers' under 'lhand'"},
       {"badnum.asf", replace("length 7.5", "length seven"), "bad length line"},
       {"nan.asf", replace("length 7.5", "length nan"), "bad length line"},
+      {"huge.asf", replace("length 7.5", "length 3e38"), "out of range once scaled"},
+      {"direction.asf", replace("direction ", "direction 1e30 "), "bad direction line"},
   };
   for (const auto& c : cases) {
     WriteFile(c.name, c.text);

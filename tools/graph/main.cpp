@@ -13,9 +13,10 @@
 // "frames=N edges=E enabled=K cutoffs=C seconds=S" (S: wall seconds of the construction).
 // compare exits 0 when node count, cutoffs, flags, edge targets and order agree and weights
 // agree to 1e-5 (relative above 1), else prints the first difference and exits 1. Paths are
-// taken as given; no caches are written beside the motions. draw reads the file as the game
-// does and writes the graph picture (render/graph_picture.h), 800x800 unless --size, with
-// frame N as the current frame and A -> B as the last jump. Exit code 2 on bad usage.
+// taken as given; no caches are written beside the motions. draw writes the graph picture
+// (render/graph_picture.h), 800x800 unless --size, with frame N as the current frame and A -> B as
+// the last jump. compare, info and draw read ".gra" files with the game's ImportGraph; a file it
+// refuses is an error with its reason. Exit code 2 on bad usage.
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -167,12 +168,12 @@ int Compare(const Args& args) {
   if (!kt::tool::ReadGraFile(args.positional[0], a, error) ||
       !kt::tool::ReadGraFile(args.positional[1], b, error))
     return Fail(error);
-  const std::string difference = kt::tool::FirstDifference(a, b);
+  const std::string difference = kt::tool::FirstDifference(*a.graph, *b.graph);
   if (!difference.empty()) {
     std::printf("different: %s\n", difference.c_str());
     return kDifferent;
   }
-  std::printf("same: %d nodes\n", a.nodes);
+  std::printf("same: %d nodes\n", a.graph->node_count());
   return 0;
 }
 
@@ -184,13 +185,13 @@ int Info(const Args& args) {
   long long edges = 0;
   int enabled = 0;
   std::map<size_t, int> histogram;
-  for (int i = 0; i < g.nodes; ++i) {
-    edges += (long long)g.edges[i].size();
-    enabled += g.enabled[i];
-    ++histogram[g.edges[i].size()];
+  for (const kt::GraphNode& node : g.graph->nodes()) {
+    edges += (long long)node.edges.size();
+    enabled += node.enabled;
+    ++histogram[node.edges.size()];
   }
-  std::printf("nodes: %d\nedges: %lld\nenabled nodes: %d\ncutoffs: %zu\n", g.nodes, edges, enabled,
-              g.cutoffs.size());
+  std::printf("nodes: %d\nedges: %lld\nenabled nodes: %d\ncutoffs: %zu\n", g.graph->node_count(),
+              edges, enabled, g.graph->cutoffs().size());
   std::printf("edges per node (edges: nodes):\n");
   for (const auto& [count, nodes] : histogram) std::printf("  %zu: %d\n", count, nodes);
   return 0;
@@ -230,12 +231,12 @@ int Draw(const Args& args) {
     view.layout = layout == "line" ? kt::GraphLayout::kLine : kt::GraphLayout::kCircle;
   }
 
-  // Checked first for a plain message on a damaged file and for the frame count.
   GraFile file;
   std::string error;
   if (!kt::tool::ReadGraFile(path, file, error)) return Fail(error);
-  if (file.nodes <= 0) return Fail(path + " has no frames");
-  const int last = file.nodes - 1;
+  const kt::TransitionGraph& graph = *file.graph;
+  if (graph.node_count() <= 0) return Fail(path + " has no frames");
+  const int last = graph.node_count() - 1;
   if (args.options.count("frame")) {
     view.current_frame = ParseInt(args.options.at("frame"), 0, last);
     if (!view.current_frame)
@@ -248,22 +249,6 @@ int Draw(const Args& args) {
     if (!from || !to) return Fail("--jump wants A,B, frames of the graph");
     view.last_jump = std::make_pair(*from, *to);
   }
-
-  // The game's reader needs a motion of the graph's length; still frames do for a picture.
-  // Their skeleton does not matter, so its absence is not reported.
-  struct Quiet final : kt::LogSink {
-    void Print(const std::string&, int) override {}
-  } quiet;
-  kt::LogSink* const shown = kt::GetLogSink();
-  kt::SetLogSink(&quiet);
-  const kt::MotionData motion(std::filesystem::path(path).stem().string(),
-                              std::vector<kt::Posture>(size_t(file.nodes)));
-  kt::SetLogSink(shown);
-  kt::tool::BuildPlayer player(motion, kt::tool::GraphSettings{});
-  kt::GraphBuildOptions options;
-  options.write_cache = false;
-  kt::CutoffGraph graph(player, options);
-  if (!graph.ImportGraph(path)) return Fail("cannot read " + path);
 
   const auto context = kt::OffscreenContext::Create(view.viewport.width, view.viewport.height);
   if (!context) return Fail("no offscreen OpenGL context");
