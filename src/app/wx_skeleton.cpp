@@ -39,7 +39,6 @@ enum WindowId : int {
   kIdMotionControlPanel = 7,
   kIdCameraPage = 8,
   kIdMotionsPage = 9,
-  kIdLoadLevel = 10,
 };
 
 constexpr int kMinimumPaneSize = 67;
@@ -106,7 +105,6 @@ void wxSkeleton::SetFrameIcon() {
 
 void wxSkeleton::BuildMenus() {
   auto* file_menu = new wxMenu(wxString(), wxMENU_TEAROFF);
-  file_menu->Append(kIdLoadLevel, "&Load Level\tAlt-L", "Load Level Geometry");
   file_menu->Append(kIdExit, "E&xit\tAlt-X", "Quit this program");
   auto* help_menu = new wxMenu;
   help_menu->Append(kIdAbout, "&About...\tCtrl-A", "Show about dialog");
