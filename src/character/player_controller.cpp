@@ -93,6 +93,12 @@ void PlayerController::UseAttackRoot() {
   SwitchRoot(Motion(kRoleAttack), ShownRoot());
 }
 
+void PlayerController::CollectClocks(std::vector<FrameTimer*>& clocks) {
+  GameplayController::CollectClocks(clocks);
+  clocks.push_back(&accel_timer_);
+  clocks.push_back(&decel_timer_);
+}
+
 InputState PlayerController::ReadInput() {
   static CVar<int> use_keyboard("input.use_keyboard", 1);
   static CVar<int> key_left("input.key_move_left", 203);
