@@ -111,6 +111,13 @@ CVector Character::JointPosition(int bone) const {
   return skeleton_->BoneEndPosition(bone) - offset;
 }
 
+float Character::ReachDistance(const Character& other) const {
+  const CVar<int> bodies_push("character.character_collisions", 0);
+  const CVar<float> radius("character.radius", 20.0f);
+  const float bodies = bodies_push != 0 ? 2.0f * radius : 0.0f;
+  return Distance(other.position, position) - bodies;
+}
+
 bool Character::IsPlayer() const {
   const GameWorld* world = GetGameWorld();
   return world && world->player == this;

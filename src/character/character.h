@@ -68,6 +68,9 @@ class Character : public Entity {
   void Thaw();
   void SetGameplayController(int kind, const MotionDataSet& set);
   void Hurt();
+  // How far `other` stands for a swing: centre to centre, less the two radii while bodies push
+  // apart (`character.character_collisions`), since they never come closer than that.
+  float ReachDistance(const Character& other) const;
   // The end of a bone in world coordinates.
   CVector JointPosition(int bone) const;
 
