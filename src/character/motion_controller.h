@@ -84,6 +84,9 @@ class MotionController : public GraphPlayer {
   // where it stands: the placement is re-based at the current frame, so the shown root stays
   // put and only the way on turns, however far the clip has carried it from the anchor.
   void SetAlignment(const CQuaternion& q);
+  // Steering's step: `degrees` of heading error taken out of the alignment (a turn of -degrees
+  // about the vertical), through SetAlignment.
+  void TurnHeading(float degrees);
   // The last turn-rate rotation a gameplay controller handed over; playback does not read it.
   const CQuaternion& turn_rotation() const { return turn_rotation_; }
   void SetTurnRotation(const CQuaternion& q) { turn_rotation_ = q; }
