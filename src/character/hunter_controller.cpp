@@ -10,10 +10,6 @@
 
 namespace kt {
 
-HunterController::HunterController(SkeletonController* skeleton_controller, Character* character,
-                                   const MotionDataSet& set)
-    : BlindController(skeleton_controller, character, set) {}
-
 PathGraph* HunterController::walk_graph() const {
   const MotionController* walk = Motion(kRoleMove);
   return walk ? dynamic_cast<PathGraph*>(walk->graph()) : nullptr;
