@@ -50,7 +50,6 @@ class MotionController : public GraphPlayer {
   float Evaluate(int a, int b, bool log_pair = false);
 
   const Posture& ShownPosture() const override { return shown_; }
-  const CQuaternion& JointRotation(int joint) const { return shown_.rotations[joint]; }
 
   // GraphPlayer
   const MotionData* Motion() const override { return motion_; }
@@ -67,7 +66,6 @@ class MotionController : public GraphPlayer {
 
   const std::string& name() const { return name_; }
   MotionData* motion() const { return motion_; }
-  int end_frame() const { return end_frame_; }
   float speed() const { return speed_; }
   void SetSpeed(float speed) { speed_ = speed; }
   // Seconds covered by the last update.
@@ -103,7 +101,6 @@ class MotionController : public GraphPlayer {
 
   std::string name_;
   int frame_count_ = -1;
-  int end_frame_ = -1;
   int current_frame_ = 0;
   int frames_advanced_ = 0;
   float speed_ = 1.0f;
