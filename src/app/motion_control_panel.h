@@ -49,8 +49,6 @@ class MotionControlPanel : public ToolPanel {
   wxSlider* frame_ = nullptr;
   wxSpinCtrl* speed_ = nullptr;
   wxButton* step_back_ = nullptr;
-
-  wxDECLARE_EVENT_TABLE();
 };
 
 }  // namespace kt

@@ -64,16 +64,11 @@ void RegisterIcoHandler() {
 
 }  // namespace
 
-// clang-format off
-wxBEGIN_EVENT_TABLE(wxSkeleton, wxFrame)
-  EVT_MENU(kIdExit, wxSkeleton::OnQuit)
-  EVT_MENU(kIdAbout, wxSkeleton::OnAbout)
-wxEND_EVENT_TABLE()
-    // clang-format on
-
-    wxSkeleton::wxSkeleton(const wxString& title, const wxPoint& pos, const wxSize& size)
+wxSkeleton::wxSkeleton(const wxString& title, const wxPoint& pos, const wxSize& size)
     : wxFrame(nullptr, wxID_ANY, title, pos, size, wxDEFAULT_FRAME_STYLE) {
   full_screen_ = false;
+  Bind(wxEVT_MENU, &wxSkeleton::OnQuit, this, kIdExit);
+  Bind(wxEVT_MENU, &wxSkeleton::OnAbout, this, kIdAbout);
   outer_splitter_ = new SashSplitter(this, kIdOuterSplitter, wxDefaultPosition, wxDefaultSize,
                                      wxSP_3D, "splitter");
   inner_splitter_ = new SashSplitter(outer_splitter_, kIdInnerSplitter, wxDefaultPosition,
