@@ -78,12 +78,10 @@ class MotionController : public GraphPlayer {
   int transition_source() const { return transition_source_; }
   TransitionGraph* graph() const { return graph_.get(); }
   const CQuaternion& alignment() const { return alignment_; }
-  // Steering (the player's and the hunter's turning) writes the alignment. The figure turns
-  // where it stands: the placement is re-based at the current frame, so the shown root stays
-  // put and only the way on turns, however far the clip has carried it from the anchor.
-  void SetAlignment(const CQuaternion& q);
-  // Steering's step: `degrees` of heading error taken out of the alignment (a turn of -degrees
-  // about the vertical), through SetAlignment.
+  // Steering (the player's and the hunter's turning): `degrees` of heading error taken out of
+  // the alignment, a turn of -degrees about the vertical. The figure turns where it stands:
+  // the placement is re-based at the current frame, so the shown root stays put and only the
+  // way on turns, however far the clip has carried it from the anchor.
   void TurnHeading(float degrees);
   // The last turn-rate rotation a gameplay controller handed over; playback does not read it.
   const CQuaternion& turn_rotation() const { return turn_rotation_; }
@@ -95,6 +93,8 @@ class MotionController : public GraphPlayer {
   void DetachMotion();
 
  private:
+  // The new alignment, re-based as TurnHeading says.
+  void SetAlignment(const CQuaternion& q);
   // Frame f of the clip, placed by the current root alignment, into the shown posture.
   void PlaceFrame(int f);
   void BlendJump();
