@@ -24,15 +24,18 @@ constexpr int kSplashMilliseconds = 6000;
 
 }  // namespace
 
-wxBEGIN_EVENT_TABLE(App, wxApp) EVT_KEY_DOWN(App::OnKeyDown) EVT_KEY_UP(App::OnKeyUp)
-    EVT_LEFT_DOWN(App::OnMouse) EVT_LEFT_UP(App::OnMouse) EVT_LEFT_DCLICK(App::OnMouse)
-        EVT_MIDDLE_DOWN(App::OnMouse) EVT_MIDDLE_UP(App::OnMouse) EVT_MIDDLE_DCLICK(App::OnMouse)
-            EVT_RIGHT_DOWN(App::OnMouse) EVT_RIGHT_UP(App::OnMouse) EVT_RIGHT_DCLICK(App::OnMouse)
-                EVT_MOTION(App::OnMouse) EVT_ENTER_WINDOW(App::OnMouse)
-                    EVT_LEAVE_WINDOW(App::OnMouse) EVT_ACTIVATE_APP(App::OnActivateApp)
-                        wxEND_EVENT_TABLE()
+App::App() {
+  Bind(wxEVT_KEY_DOWN, &App::OnKeyDown, this);
+  Bind(wxEVT_KEY_UP, &App::OnKeyUp, this);
+  for (const wxEventTypeTag<wxMouseEvent>& type :
+       {wxEVT_LEFT_DOWN, wxEVT_LEFT_UP, wxEVT_LEFT_DCLICK, wxEVT_MIDDLE_DOWN, wxEVT_MIDDLE_UP,
+        wxEVT_MIDDLE_DCLICK, wxEVT_RIGHT_DOWN, wxEVT_RIGHT_UP, wxEVT_RIGHT_DCLICK, wxEVT_MOTION,
+        wxEVT_ENTER_WINDOW, wxEVT_LEAVE_WINDOW})
+    Bind(type, &App::OnMouse, this);
+  Bind(wxEVT_ACTIVATE_APP, &App::OnActivateApp, this);
+}
 
-                            bool App::OnInit() {
+bool App::OnInit() {
   OpenLogFile();
   ShowSplash();
   frame_ = new wxSkeleton("Kinetrope v1", wxPoint(50, 50), wxSize(800, 630));

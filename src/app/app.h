@@ -13,6 +13,7 @@ class wxSkeleton;
 
 class App : public wxApp {
  public:
+  App();
   bool OnInit() override;
   int OnExit() override;
 
@@ -29,8 +30,6 @@ class App : public wxApp {
   wxSkeleton* frame_ = nullptr;
   // The splash closes itself after its time-out, which a weak reference notices.
   wxWeakRef<wxSplashScreen> splash_;
-
-  wxDECLARE_EVENT_TABLE();
 };
 
 }  // namespace kt

@@ -42,18 +42,12 @@ wxSlider* AddSlider(wxWindow* parent, wxSizer* sizer, wxWindowID id, const char*
 
 }  // namespace
 
-// clang-format off
-wxBEGIN_EVENT_TABLE(CameraPanel, ToolPanel)
-  EVT_CHOICE(kIdMode, CameraPanel::OnMode)
-  EVT_CHOICE(kIdTarget, CameraPanel::OnTarget)
-  EVT_SLIDER(kIdSpeed, CameraPanel::OnSlider)
-  EVT_SLIDER(kIdHdist, CameraPanel::OnSlider)
-  EVT_SLIDER(kIdVdist, CameraPanel::OnSlider)
-wxEND_EVENT_TABLE()
-    // clang-format on
-
-    CameraPanel::CameraPanel(wxWindow* parent, wxWindowID id)
+CameraPanel::CameraPanel(wxWindow* parent, wxWindowID id)
     : ToolPanel(parent, id, wxTAB_TRAVERSAL, "panel") {
+  Bind(wxEVT_CHOICE, &CameraPanel::OnMode, this, kIdMode);
+  Bind(wxEVT_CHOICE, &CameraPanel::OnTarget, this, kIdTarget);
+  Bind(wxEVT_SLIDER, &CameraPanel::OnSlider, this, kIdSpeed, kIdVdist);
+
   auto* sizer = new wxBoxSizer(wxVERTICAL);
 
   auto* state_box = new wxStaticBoxSizer(wxVERTICAL, this, "Camera State");

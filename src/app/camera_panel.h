@@ -32,8 +32,6 @@ class CameraPanel : public ToolPanel {
   wxSlider* vdist_ = nullptr;
   size_t entities_seen_ = 0;
   bool targets_filled_ = false;
-
-  wxDECLARE_EVENT_TABLE();
 };
 
 }  // namespace kt

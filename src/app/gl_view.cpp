@@ -10,16 +10,18 @@
 
 namespace kt {
 
-wxBEGIN_EVENT_TABLE(GLView, wxGLCanvas) EVT_WINDOW_CREATE(GLView::OnCreate) EVT_SIZE(GLView::OnSize)
-    EVT_PAINT(GLView::OnPaint) EVT_ERASE_BACKGROUND(GLView::OnEraseBackground)
-        EVT_ENTER_WINDOW(GLView::OnEnterWindow) EVT_IDLE(GLView::OnIdle) wxEND_EVENT_TABLE()
-
-            GLView::GLView(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size,
-                           long style, const wxString& name)
+GLView::GLView(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style,
+               const wxString& name)
     : wxGLCanvas(parent, id, nullptr, pos, size, style, name),
       context_(std::make_unique<wxGLContext>(this)),
       width_(size.GetWidth()),
       height_(size.GetHeight()) {
+  Bind(wxEVT_CREATE, &GLView::OnCreate, this);
+  Bind(wxEVT_SIZE, &GLView::OnSize, this);
+  Bind(wxEVT_PAINT, &GLView::OnPaint, this);
+  Bind(wxEVT_ERASE_BACKGROUND, &GLView::OnEraseBackground, this);
+  Bind(wxEVT_ENTER_WINDOW, &GLView::OnEnterWindow, this);
+  Bind(wxEVT_IDLE, &GLView::OnIdle, this);
   if (!context_->IsOK()) context_.reset();
 }
 

@@ -42,8 +42,6 @@ class GLView : public wxGLCanvas {
   bool initialised_ = false;
   int width_ = 0;
   int height_ = 0;
-
-  wxDECLARE_EVENT_TABLE();
 };
 
 // Every mouse event of the 3-D view, handed over by the application's mouse filter: feeds the

@@ -27,17 +27,12 @@ GraphPictureView PictureView(const MotionController& controller, int width, int 
 
 }  // namespace
 
-// clang-format off
-wxBEGIN_EVENT_TABLE(GraphCanvas, wxGLCanvas)
-  EVT_PAINT(GraphCanvas::OnPaint)
-  EVT_ERASE_BACKGROUND(GraphCanvas::OnEraseBackground)
-wxEND_EVENT_TABLE()
-    // clang-format on
-
-    GraphCanvas::GraphCanvas(wxWindow* parent, std::function<MotionController*()> source)
+GraphCanvas::GraphCanvas(wxWindow* parent, std::function<MotionController*()> source)
     : wxGLCanvas(parent, wxID_ANY, nullptr, wxDefaultPosition, wxDefaultSize, 0, "graphCanvas"),
       context_(std::make_unique<wxGLContext>(this)),
       source_(std::move(source)) {
+  Bind(wxEVT_PAINT, &GraphCanvas::OnPaint, this);
+  Bind(wxEVT_ERASE_BACKGROUND, &GraphCanvas::OnEraseBackground, this);
   if (!context_->IsOK()) {
     LogPrintf("GraphsPanel: no OpenGL context for the graph picture");
     context_.reset();

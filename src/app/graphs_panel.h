@@ -29,8 +29,6 @@ class GraphCanvas : public wxGLCanvas {
   // context current again at the start of every frame.
   std::unique_ptr<wxGLContext> context_;
   std::function<MotionController*()> source_;
-
-  wxDECLARE_EVENT_TABLE();
 };
 
 class GraphsPanel : public ToolPanel {

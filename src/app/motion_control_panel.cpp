@@ -45,24 +45,13 @@ constexpr ButtonDef kButtons[] = {
 
 }  // namespace
 
-// clang-format off
-wxBEGIN_EVENT_TABLE(MotionControlPanel, ToolPanel)
-  EVT_CHOICE(kIdChoice, MotionControlPanel::OnChoice)
-  EVT_SLIDER(kIdFrame, MotionControlPanel::OnFrameSlider)
-  EVT_BUTTON(kIdRewind, MotionControlPanel::OnButton)
-  EVT_BUTTON(kIdToEnd, MotionControlPanel::OnButton)
-  EVT_BUTTON(kIdStepBack, MotionControlPanel::OnButton)
-  EVT_BUTTON(kIdStepForward, MotionControlPanel::OnButton)
-  EVT_BUTTON(kIdPause, MotionControlPanel::OnButton)
-  EVT_BUTTON(kIdStop, MotionControlPanel::OnButton)
-  EVT_BUTTON(kIdPlay, MotionControlPanel::OnButton)
-  EVT_SPINCTRL(kIdSpeed, MotionControlPanel::OnSpeed)
-wxEND_EVENT_TABLE()
-    // clang-format on
-
-    MotionControlPanel::MotionControlPanel(wxWindow* parent, wxWindowID id)
+MotionControlPanel::MotionControlPanel(wxWindow* parent, wxWindowID id)
     : ToolPanel(parent, id, wxTAB_TRAVERSAL, "panel") {
   step_size_.Register("player.StepSize", 1);
+  Bind(wxEVT_CHOICE, &MotionControlPanel::OnChoice, this, kIdChoice);
+  Bind(wxEVT_SLIDER, &MotionControlPanel::OnFrameSlider, this, kIdFrame);
+  Bind(wxEVT_BUTTON, &MotionControlPanel::OnButton, this, kIdRewind, kIdPlay);
+  Bind(wxEVT_SPINCTRL, &MotionControlPanel::OnSpeed, this, kIdSpeed);
 
   auto* sizer = new wxBoxSizer(wxHORIZONTAL);
   auto* choice_box = new wxStaticBoxSizer(wxVERTICAL, this, "Select Motion Controller");

@@ -28,7 +28,6 @@ class MotionControlPanel : public ToolPanel {
 
   // The chosen controller, or nullptr (none chosen, or it has left the registry).
   MotionController* selected() const;
-  const std::string& selected_name() const { return selected_name_; }
 
  private:
   // Chooses the controller of this name: the slider spans its frames, the spin control shows
@@ -50,8 +49,6 @@ class MotionControlPanel : public ToolPanel {
   wxSlider* frame_ = nullptr;
   wxSpinCtrl* speed_ = nullptr;
   wxButton* step_back_ = nullptr;
-
-  wxDECLARE_EVENT_TABLE();
 };
 
 }  // namespace kt

@@ -39,7 +39,6 @@ enum WindowId : int {
   kIdMotionControlPanel = 7,
   kIdCameraPage = 8,
   kIdMotionsPage = 9,
-  kIdLoadLevel = 10,
 };
 
 constexpr int kMinimumPaneSize = 67;
@@ -65,16 +64,11 @@ void RegisterIcoHandler() {
 
 }  // namespace
 
-// clang-format off
-wxBEGIN_EVENT_TABLE(wxSkeleton, wxFrame)
-  EVT_MENU(kIdExit, wxSkeleton::OnQuit)
-  EVT_MENU(kIdAbout, wxSkeleton::OnAbout)
-wxEND_EVENT_TABLE()
-    // clang-format on
-
-    wxSkeleton::wxSkeleton(const wxString& title, const wxPoint& pos, const wxSize& size)
+wxSkeleton::wxSkeleton(const wxString& title, const wxPoint& pos, const wxSize& size)
     : wxFrame(nullptr, wxID_ANY, title, pos, size, wxDEFAULT_FRAME_STYLE) {
   full_screen_ = false;
+  Bind(wxEVT_MENU, &wxSkeleton::OnQuit, this, kIdExit);
+  Bind(wxEVT_MENU, &wxSkeleton::OnAbout, this, kIdAbout);
   outer_splitter_ = new SashSplitter(this, kIdOuterSplitter, wxDefaultPosition, wxDefaultSize,
                                      wxSP_3D, "splitter");
   inner_splitter_ = new SashSplitter(outer_splitter_, kIdInnerSplitter, wxDefaultPosition,
@@ -106,7 +100,6 @@ void wxSkeleton::SetFrameIcon() {
 
 void wxSkeleton::BuildMenus() {
   auto* file_menu = new wxMenu(wxString(), wxMENU_TEAROFF);
-  file_menu->Append(kIdLoadLevel, "&Load Level\tAlt-L", "Load Level Geometry");
   file_menu->Append(kIdExit, "E&xit\tAlt-X", "Quit this program");
   auto* help_menu = new wxMenu;
   help_menu->Append(kIdAbout, "&About...\tCtrl-A", "Show about dialog");

@@ -61,8 +61,6 @@ class wxSkeleton : public wxFrame {
   int saved_inner_sash_ = 0;
   int saved_outer_sash_ = 0;
   std::function<void()> world_started_handler_;
-
-  wxDECLARE_EVENT_TABLE();
 };
 
 }  // namespace kt

@@ -37,12 +37,7 @@ void BlindController::SwingAtPlayer() {
   const GameWorld* world = GetGameWorld();
   const Character* player = world ? world->player : nullptr;
   if (attacking_ || !player || !attack || !skeleton_controller_) return;
-  // Pushing bodies never come closer than two radii: the reach is then counted from the
-  // bodies' edges, or a guard could never swing at anyone.
-  const CVar<int> bodies_push("character.character_collisions", 0);
-  const CVar<float> radius("character.radius", 20.0f);
-  const float bodies = bodies_push != 0 ? 2.0f * radius : 0.0f;
-  if (!(Distance(player->position, character_->position) - bodies < attack_dist)) return;
+  if (!(character_->ReachDistance(*player) < attack_dist)) return;
 
   attacking_ = true;
   const int kind = std::rand() % 3;

@@ -20,6 +20,10 @@ class BossController : public PlayerController {
 
   bool Update(Character& character) override;
   InputState ReadInput() override { return {}; }
+  void CollectClocks(std::vector<FrameTimer*>& clocks) override {
+    PlayerController::CollectClocks(clocks);
+    clocks.push_back(&state_timer_);
+  }
 
   // Restarts the state timer; a change of state plays the laughs and teleports and moves the
   // boss into its zone when it goes away.

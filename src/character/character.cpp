@@ -4,6 +4,7 @@
 // character collisions, stepping and falling) - SetActive, SetGameplayController, Hurt.
 #include "character/character.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -110,6 +111,13 @@ CVector Character::JointPosition(int bone) const {
   return skeleton_->BoneEndPosition(bone) - offset;
 }
 
+float Character::ReachDistance(const Character& other) const {
+  const CVar<int> bodies_push("character.character_collisions", 0);
+  const CVar<float> radius("character.radius", 20.0f);
+  const float bodies = bodies_push != 0 ? 2.0f * radius : 0.0f;
+  return Distance(other.position, position) - bodies;
+}
+
 bool Character::IsPlayer() const {
   const GameWorld* world = GetGameWorld();
   return world && world->player == this;
@@ -125,6 +133,38 @@ void Character::SetGameplayController(int kind, const MotionDataSet& set) {
   gameplay_controller_ = CreateGameplayController(kind, set, skeleton_controller_.get(), this);
 }
 
+std::vector<FrameTimer*> Character::Clocks() {
+  std::vector<FrameTimer*> clocks = {&state_timer};
+  if (gameplay_controller_) gameplay_controller_->CollectClocks(clocks);
+  if (const SkeletonController* s = skeleton_controller_.get())
+    for (MotionController* m :
+         {s->RootMotion(), s->incoming_root(), s->BlendMotion(), s->incoming_overlay()})
+      if (m) clocks.push_back(&m->timer());
+  std::sort(clocks.begin(), clocks.end());
+  clocks.erase(std::unique(clocks.begin(), clocks.end()), clocks.end());
+  return clocks;
+}
+
+void Character::Freeze() {
+  if (frozen_) return;
+  frozen_ = true;
+  for (FrameTimer* clock : Clocks()) {
+    if (clock->Paused()) continue;
+    clock->Pause();
+    stopped_clocks_.push_back(clock);
+  }
+}
+
+void Character::Thaw() {
+  if (!frozen_) return;
+  frozen_ = false;
+  // Only clocks the figure still has: a clip replaced during the pause is gone.
+  for (FrameTimer* clock : Clocks())
+    if (std::find(stopped_clocks_.begin(), stopped_clocks_.end(), clock) != stopped_clocks_.end())
+      clock->Resume();
+  stopped_clocks_.clear();
+}
+
 void Character::Hurt() {
   state_timer.Reset();
   hurt = true;
@@ -133,6 +173,7 @@ void Character::Hurt() {
 // ---- update ----
 
 bool Character::Update() {
+  if (frozen_) return false;
   const GameWorld* world = GetGameWorld();
   if (!enabled) {
     // Only the boss acts while disabled: its controller decides when it comes back.

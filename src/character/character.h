@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "character/entity.h"
 #include "character/gameplay_controller.h"
@@ -60,8 +61,16 @@ class Character : public Entity {
   void DrawSwordGlow();
 
   void SetActive(bool active);
+  // A paused game: Freeze stops every clock of the figure (its clips', its controller's, its
+  // own) and Update does nothing until Thaw restarts the clocks Freeze stopped, so the pause
+  // leaves no time behind for the figure to catch up on.
+  void Freeze();
+  void Thaw();
   void SetGameplayController(int kind, const MotionDataSet& set);
   void Hurt();
+  // How far `other` stands for a swing: centre to centre, less the two radii while bodies push
+  // apart (`character.character_collisions`), since they never come closer than that.
+  float ReachDistance(const Character& other) const;
   // The end of a bone in world coordinates.
   CVector JointPosition(int bone) const;
 
@@ -101,10 +110,14 @@ class Character : public Entity {
   void HitAndPushOthers(CVector& correction);
   void StepOrFall(CVector& correction, float dt);
   bool IsPlayer() const;
+  std::vector<FrameTimer*> Clocks();
 
   std::unique_ptr<Skeleton> skeleton_;
   std::unique_ptr<SkeletonController> skeleton_controller_;
   std::unique_ptr<GameplayController> gameplay_controller_;
+  bool frozen_ = false;
+  // The clocks Freeze paused (those already paused stay as they were on Thaw).
+  std::vector<FrameTimer*> stopped_clocks_;
 };
 
 // Every character by its registered name.

@@ -11,6 +11,16 @@ std::unique_ptr<GameWorld>& Instance() {
   return world;
 }
 
+template <class T>
+bool FindById(const std::vector<T>& list, int id, T& out) {
+  for (const T& item : list) {
+    if (item.id != id) continue;
+    out = item;
+    return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::unique_ptr<MotionController> GraphDescription::CreateController() const {
@@ -27,22 +37,10 @@ void GameWorld::ClearLists() {
 }
 
 bool GameWorld::FindDataSet(int id, MotionDataSet& out) const {
-  for (const MotionDataSet& set : data_sets) {
-    if (set.id != id) continue;
-    out = set;
-    return true;
-  }
-  return false;
+  return FindById(data_sets, id, out);
 }
 
-bool GameWorld::FindGraph(int id, GraphDescription& out) const {
-  for (const GraphDescription& graph : graphs) {
-    if (graph.id != id) continue;
-    out = graph;
-    return true;
-  }
-  return false;
-}
+bool GameWorld::FindGraph(int id, GraphDescription& out) const { return FindById(graphs, id, out); }
 
 GameWorld* GetGameWorld() { return Instance().get(); }
 

@@ -40,6 +40,11 @@ GameplayController::~GameplayController() {
   for (const auto& motion : motions_) skeleton_controller_->Forget(motion.get());
 }
 
+void GameplayController::CollectClocks(std::vector<FrameTimer*>& clocks) {
+  for (const auto& motion : motions_)
+    if (motion) clocks.push_back(&motion->timer());
+}
+
 void GameplayController::Kill() {
   if (!character_ || character_->invulnerable) return;
   killed_ = true;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "character/game_world.h"
 #include "character/motion_controller.h"
@@ -36,6 +37,8 @@ class GameplayController {
   virtual void GoIdle() {}
   // The attack clip becomes the root motion (the player and the boss).
   virtual void UseAttackRoot() {}
+  // Appends the clocks a paused game must stop: the five clips' timers and the kind's own.
+  virtual void CollectClocks(std::vector<FrameTimer*>& clocks);
 
   // A sword hit took the character's hit points to 0 or below: raises the killed flag (for
   // good), plays the death sound and, for the player, asks the game flow for "LoseGame".

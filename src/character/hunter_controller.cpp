@@ -10,10 +10,6 @@
 
 namespace kt {
 
-HunterController::HunterController(SkeletonController* skeleton_controller, Character* character,
-                                   const MotionDataSet& set)
-    : BlindController(skeleton_controller, character, set) {}
-
 PathGraph* HunterController::walk_graph() const {
   const MotionController* walk = Motion(kRoleMove);
   return walk ? dynamic_cast<PathGraph*>(walk->graph()) : nullptr;
@@ -56,10 +52,7 @@ void HunterController::TurnToward(const CVector& direction) {
   const double a = heading <= 180.0f ? heading : heading - 360.0f;
   const double t = walk->timer().Elapsed();
   const double fraction = std::clamp(double(turn_rate) * t, 0.0, 1.0);
-  CQuaternion alignment =
-      CQuaternion::FromEuler(0.0f, float(-fraction * a), 0.0f) * walk->alignment();
-  alignment.Normalize();
-  walk->SetAlignment(alignment);
+  walk->TurnHeading(float(fraction * a));
 }
 
 bool HunterController::Update(Character&) {

@@ -12,8 +12,7 @@ class PathGraph;
 
 class HunterController : public BlindController {
  public:
-  HunterController(SkeletonController* skeleton_controller, Character* character,
-                   const MotionDataSet& set);
+  using BlindController::BlindController;
 
   bool Update(Character& character) override;
 

@@ -65,7 +65,6 @@ MotionController::MotionController(MotionData* motion, int graph_type, float eva
   SetMotionDestroyedCallback(OnMotionDestroyed);
   if (motion_ && motion_->frame_count() <= 0) motion_ = nullptr;
   frame_count_ = motion_ ? motion_->frame_count() : -1;
-  end_frame_ = frame_count_;
   const float seconds = transition_time < 0.0f ? float(transition_time_var) : transition_time;
   const float fps = motion_ ? float(motion_->frame_rate()) : 120.0f;
   transition_length_ = JumpBlendLength(fps, seconds);

@@ -50,7 +50,6 @@ class MotionController : public GraphPlayer {
   float Evaluate(int a, int b, bool log_pair = false);
 
   const Posture& ShownPosture() const override { return shown_; }
-  const CQuaternion& JointRotation(int joint) const { return shown_.rotations[joint]; }
 
   // GraphPlayer
   const MotionData* Motion() const override { return motion_; }
@@ -67,7 +66,6 @@ class MotionController : public GraphPlayer {
 
   const std::string& name() const { return name_; }
   MotionData* motion() const { return motion_; }
-  int end_frame() const { return end_frame_; }
   float speed() const { return speed_; }
   void SetSpeed(float speed) { speed_ = speed; }
   // Seconds covered by the last update.
@@ -80,10 +78,11 @@ class MotionController : public GraphPlayer {
   int transition_source() const { return transition_source_; }
   TransitionGraph* graph() const { return graph_.get(); }
   const CQuaternion& alignment() const { return alignment_; }
-  // Steering (the player's and the hunter's turning) writes the alignment. The figure turns
-  // where it stands: the placement is re-based at the current frame, so the shown root stays
-  // put and only the way on turns, however far the clip has carried it from the anchor.
-  void SetAlignment(const CQuaternion& q);
+  // Steering (the player's and the hunter's turning): `degrees` of heading error taken out of
+  // the alignment, a turn of -degrees about the vertical. The figure turns where it stands:
+  // the placement is re-based at the current frame, so the shown root stays put and only the
+  // way on turns, however far the clip has carried it from the anchor.
+  void TurnHeading(float degrees);
   // The last turn-rate rotation a gameplay controller handed over; playback does not read it.
   const CQuaternion& turn_rotation() const { return turn_rotation_; }
   void SetTurnRotation(const CQuaternion& q) { turn_rotation_ = q; }
@@ -94,13 +93,14 @@ class MotionController : public GraphPlayer {
   void DetachMotion();
 
  private:
+  // The new alignment, re-based as TurnHeading says.
+  void SetAlignment(const CQuaternion& q);
   // Frame f of the clip, placed by the current root alignment, into the shown posture.
   void PlaceFrame(int f);
   void BlendJump();
 
   std::string name_;
   int frame_count_ = -1;
-  int end_frame_ = -1;
   int current_frame_ = 0;
   int frames_advanced_ = 0;
   float speed_ = 1.0f;

@@ -104,6 +104,12 @@ void MotionController::BlendJump() {
       Slerp(w, previous_alignment_ * src.rotations[0], alignment_ * cur.rotations[0]);
 }
 
+void MotionController::TurnHeading(float degrees) {
+  CQuaternion q = CQuaternion::FromEuler(0.0f, -degrees, 0.0f) * alignment_;
+  q.Normalize();
+  SetAlignment(q);
+}
+
 void MotionController::SetAlignment(const CQuaternion& q) {
   // Rotating about the old anchor would swing the figure round a point it may have left far
   // behind (the clip's origin, or where the last jump landed).

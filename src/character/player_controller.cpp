@@ -93,6 +93,12 @@ void PlayerController::UseAttackRoot() {
   SwitchRoot(Motion(kRoleAttack), ShownRoot());
 }
 
+void PlayerController::CollectClocks(std::vector<FrameTimer*>& clocks) {
+  GameplayController::CollectClocks(clocks);
+  clocks.push_back(&accel_timer_);
+  clocks.push_back(&decel_timer_);
+}
+
 InputState PlayerController::ReadInput() {
   static CVar<int> use_keyboard("input.use_keyboard", 1);
   static CVar<int> key_left("input.key_move_left", 203);
@@ -302,10 +308,7 @@ void PlayerController::Turn(const CVector& d) {
   // The heading error shrinks by turn_rate * t per update; a long frame turns the whole way
   // rather than past the target.
   const double fraction = std::min(double(turn_rate) * h.Length() * t, 1.0);
-  CQuaternion alignment =
-      CQuaternion::FromEuler(0.0f, float(-fraction * a), 0.0f) * root->alignment();
-  alignment.Normalize();
-  root->SetAlignment(alignment);
+  root->TurnHeading(float(fraction * a));
   root->SetTurnRotation(CQuaternion::FromEuler(0.0f, float(-(turn_rate * level_ * t * a)), 0.0f));
 }
 

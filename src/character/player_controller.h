@@ -50,6 +50,7 @@ class PlayerController : public GameplayController {
   bool Update(Character& character) override;
   void GoIdle() override;
   void UseAttackRoot() override;
+  void CollectClocks(std::vector<FrameTimer*>& clocks) override;
   // The devices' intent: the joystick's record when one is present and `input.use_keyboard`
   // is 0, else the keyboard's keys; a present glove adds attack bits.
   virtual InputState ReadInput();

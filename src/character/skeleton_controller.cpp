@@ -21,6 +21,13 @@ const float kBodyWeights[5][kBoneCount] = {
 };
 // clang-format on
 
+// Stops a motion and the one coming in to take its place, and drops the incoming one.
+void StopWithIncoming(MotionController* current, MotionController*& incoming) {
+  if (current) current->Stop();
+  if (incoming) incoming->Stop();
+  incoming = nullptr;
+}
+
 const float* BodyWeightsOf(const MotionController* m) {
   return m && m->motion() ? BodyWeightTable(m->motion()->body_weights()) : nullptr;
 }
@@ -71,9 +78,7 @@ void SkeletonController::SetRootMotion(MotionController* m) {
     root_transition_ = incoming_root_ != nullptr;
   } else {
     // A second change during a cross-fade cuts without blending.
-    if (root_) root_->Stop();
-    if (incoming_root_) incoming_root_->Stop();
-    incoming_root_ = nullptr;
+    StopWithIncoming(root_, incoming_root_);
     root_transition_ = false;
     root_fade_ = 0.0f;
     root_ = m;
@@ -144,9 +149,7 @@ void SkeletonController::SetBlendMotion(MotionController* m) {
   }
   if (!m) {
     // No overlay at once: an incoming one must not come back with the next overlay.
-    if (overlay_) overlay_->Stop();
-    if (incoming_overlay_) incoming_overlay_->Stop();
-    incoming_overlay_ = nullptr;
+    StopWithIncoming(overlay_, incoming_overlay_);
   }
   overlay_ = m;
   overlay_fade_ = 0.0f;
@@ -169,11 +172,9 @@ bool SkeletonController::AdvanceOverlayFades(float& w) {
       fading_in_ = false;
       overlay_fade_ = 0.0f;
       if (fading_out_) {
-        overlay_->Stop();
+        StopWithIncoming(overlay_, incoming_overlay_);
         overlay_ = nullptr;
         fading_out_ = false;
-        if (incoming_overlay_) incoming_overlay_->Stop();
-        incoming_overlay_ = nullptr;
         return false;
       }
     } else {

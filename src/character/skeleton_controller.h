@@ -35,9 +35,7 @@ class SkeletonController {
   float root_fade() const { return root_fade_; }
   bool fading_in() const { return fading_in_; }
   bool fading_out() const { return fading_out_; }
-  float overlay_fade() const { return overlay_fade_; }
   MotionController* incoming_overlay() const { return incoming_overlay_; }
-  float overlay_cross_fade() const { return overlay_cross_fade_; }
 
  private:
   void WritePosture(const Posture& posture);

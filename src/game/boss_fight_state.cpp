@@ -14,7 +14,6 @@ constexpr double kCircleUntil = 7.0;
 constexpr double kFightAt = 7.5;
 constexpr double kShortestFight = 8.0;
 constexpr float kBossMusicStart = 60.0f;
-constexpr float kPanelTop = 0.836f;
 constexpr float kPlayerPen = 0.287109f;
 constexpr float kBossPen = 0.708984f;
 
@@ -40,10 +39,8 @@ void BossFightState::OnEnter() {
   if (Character* player = WorldPlayer()) player->SetActive(false);
   if (Character* boss = WorldBoss()) {
     boss->enabled = true;
-    if (Camera* camera = GetCamera()) {
-      camera->Attach(boss);
-      camera->position = boss->position;
-    }
+    AttachCamera(boss);
+    if (Camera* camera = GetCamera()) camera->position = boss->position;
     boss->invulnerable = true;
   }
 }
@@ -63,7 +60,7 @@ void BossFightState::Update() {
     if (!fight_started_) {
       fight_started_ = true;
       Character* player = WorldPlayer();
-      if (camera && player) camera->Attach(player);
+      AttachCamera(player);
       if (player) player->SetActive(true);
       if (Character* boss = WorldBoss()) {
         boss->invulnerable = false;
@@ -74,31 +71,17 @@ void BossFightState::Update() {
 }
 
 bool BossFightState::IsDone() {
-  if (TimeInState() < kShortestFight) return false;
-  if (Killed(WorldPlayer())) return true;
-  if (GameWorld* world = GetGameWorld()) {
-    for (const Character* c : world->entities) {
-      const auto* boss = dynamic_cast<const BossController*>(c->gameplay_controller());
-      if (boss && !boss->killed()) return false;
-    }
-  }
-  return true;
+  return TimeInState() >= kShortestFight && PlayerOrEveryOpponentKilled<BossController>();
 }
 
 void BossFightState::DrawScreen() {
   if (CVar<int>("game.draw_ui", 1) == 0) return;
   ScreenPass pass;
-  const float w = pass.width(), h = pass.height();
-  if (TimeInState() < kCircleUntil) DrawImage(banner_, 0.0f, 0.0f, w, h * 0.5f, g_ui_opacity);
-  DrawImage(panel_, 0.0f, kPanelTop * h, w, h - kPanelTop * h, g_ui_opacity);
-  if (const Character* player = WorldPlayer()) {
-    float pen = kPlayerPen * w;
-    DrawNumber(digits_, pass, player->hit_points, pen);
-  }
-  if (const Character* boss = WorldBoss()) {
-    float pen = kBossPen * w;
-    DrawNumber(digits_, pass, boss->hit_points, pen);
-  }
+  if (TimeInState() < kCircleUntil)
+    DrawImage(banner_, 0.0f, 0.0f, pass.width(), pass.height() * 0.5f, g_ui_opacity);
+  DrawBottomPanel(panel_, pass, g_ui_opacity);
+  DrawHitPoints(digits_, pass, WorldPlayer(), kPlayerPen);
+  DrawHitPoints(digits_, pass, WorldBoss(), kBossPen);
 }
 
 }  // namespace kt

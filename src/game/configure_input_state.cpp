@@ -28,6 +28,36 @@ bool g_key_released = false;
 
 constexpr int kDone = 22;
 
+// The key questions start at step 2, the button questions at 16.
+constexpr int kFirstKeyStep = 2;
+constexpr int kFirstButtonStep = 16;
+
+}  // namespace
+
+struct ConfigureInputState::Question {
+  const char* prompt;
+  CVar<int>* binding;
+};
+
+namespace {
+
+// The questions in the order asked: each prints its prompt on one step and waits for its
+// answer on the next; the last answer of either list ends the dialogue.
+const ConfigureInputState::Question kKeyQuestions[] = {
+    {"Press the key to MOVE the character LEFT now", &g_key_move_left},
+    {"Press the key to MOVE the character RIGHT now", &g_key_move_right},
+    {"Press the key to MOVE the character UP now", &g_key_move_up},
+    {"Press the key to MOVE the character DOWN now", &g_key_move_down},
+    {"Press the key to ATTACK LEFT now", &g_key_attack_left},
+    {"Press the key to ATTACK RIGHT now", &g_key_attack_right},
+    {"Press the key to ATTACK FORWARD now", &g_key_attack_forward},
+};
+const ConfigureInputState::Question kButtonQuestions[] = {
+    {"Press the button to ATTACK LEFT now", &g_joy_attack_left},
+    {"Press the button to ATTACK RIGHT now", &g_joy_attack_right},
+    {"Press the button to ATTACK FORWARD now", &g_joy_attack_forward},
+};
+
 void ClearInputLine() {
   if (GLConsole* console = GetConsole()) console->SetInputLine("");
 }
@@ -72,6 +102,24 @@ void ConfigureInputState::BindButton(CVar<int>& binding, int next) {
   step_ = next;
 }
 
+bool ConfigureInputState::StepQuestion(std::span<const Question> questions, int first_step,
+                                       bool buttons) {
+  const int offset = step_ - first_step;
+  if (offset < 0 || offset / 2 >= int(questions.size())) return false;
+  const Question& question = questions[offset / 2];
+  if (offset % 2 == 0) {
+    LogPrintf("%s", question.prompt);
+    ++step_;
+    return true;
+  }
+  const int next = offset / 2 + 1 == int(questions.size()) ? kDone : step_ + 1;
+  if (buttons)
+    BindButton(*question.binding, next);
+  else
+    BindKey(*question.binding, next);
+  return true;
+}
+
 void ConfigureInputState::Update() {
   if (GLConsole* console = GetConsole(); console && !console->IsOpen()) console->Open();
   if (FirstKeyDown() < 0) g_key_released = true;
@@ -85,7 +133,7 @@ void ConfigureInputState::Update() {
       } else {
         LogPrintf("No Joystick Detected. Defaulting to Keyboard...");
         g_use_keyboard = 1;
-        step_ = 2;
+        step_ = kFirstKeyStep;
       }
       break;
     case 1:
@@ -93,86 +141,18 @@ void ConfigureInputState::Update() {
         g_use_keyboard = 0;
         g_key_released = false;
         ClearInputLine();
-        step_ = 16;
+        step_ = kFirstButtonStep;
       } else if (KeyDown(kDikN)) {
         g_use_keyboard = 1;
         last_key_ = kDikN;
         g_key_released = false;
         ClearInputLine();
-        step_ = 2;
+        step_ = kFirstKeyStep;
       }
       break;
-    case 2:
-      LogPrintf("Press the key to MOVE the character LEFT now");
-      step_ = 3;
-      break;
-    case 3:
-      BindKey(g_key_move_left, 4);
-      break;
-    case 4:
-      LogPrintf("Press the key to MOVE the character RIGHT now");
-      step_ = 5;
-      break;
-    case 5:
-      BindKey(g_key_move_right, 6);
-      break;
-    case 6:
-      LogPrintf("Press the key to MOVE the character UP now");
-      step_ = 7;
-      break;
-    case 7:
-      BindKey(g_key_move_up, 8);
-      break;
-    case 8:
-      LogPrintf("Press the key to MOVE the character DOWN now");
-      step_ = 9;
-      break;
-    case 9:
-      BindKey(g_key_move_down, 10);
-      break;
-    case 10:
-      LogPrintf("Press the key to ATTACK LEFT now");
-      step_ = 11;
-      break;
-    case 11:
-      BindKey(g_key_attack_left, 12);
-      break;
-    case 12:
-      LogPrintf("Press the key to ATTACK RIGHT now");
-      step_ = 13;
-      break;
-    case 13:
-      BindKey(g_key_attack_right, 14);
-      break;
-    case 14:
-      LogPrintf("Press the key to ATTACK FORWARD now");
-      step_ = 15;
-      break;
-    case 15:
-      BindKey(g_key_attack_forward, kDone);
-      break;
-    case 16:
-      LogPrintf("Press the button to ATTACK LEFT now");
-      step_ = 17;
-      break;
-    case 17:
-      BindButton(g_joy_attack_left, 18);
-      break;
-    case 18:
-      LogPrintf("Press the button to ATTACK RIGHT now");
-      step_ = 19;
-      break;
-    case 19:
-      BindButton(g_joy_attack_right, 20);
-      break;
-    case 20:
-      LogPrintf("Press the button to ATTACK FORWARD now");
-      step_ = 21;
-      break;
-    case 21:
-      BindButton(g_joy_attack_forward, kDone);
-      break;
     default:
+      if (!StepQuestion(kKeyQuestions, kFirstKeyStep, false))
+        StepQuestion(kButtonQuestions, kFirstButtonStep, true);
       break;
   }
 }

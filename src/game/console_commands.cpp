@@ -125,14 +125,30 @@ BspLevel* LoadedLevel(std::string& error) {
   return nullptr;
 }
 
+// The camera and the loaded level of the commands that test the camera against the level;
+// `error` says which is missing.
+struct CameraInLevel {
+  const Camera* camera = nullptr;
+  BspLevel* level = nullptr;
+  std::string error;
+};
+
+CameraInLevel FindCameraInLevel() {
+  CameraInLevel found;
+  found.camera = GetCamera();
+  if (!found.camera) {
+    found.error = "there is no camera";
+    return found;
+  }
+  found.level = LoadedLevel(found.error);
+  return found;
+}
+
 std::string CameraCollide(const Args& args) {
   if (!args.empty()) return kNoParameters;
-  const Camera* camera = GetCamera();
-  if (!camera) return "there is no camera";
-  std::string error;
-  BspLevel* level = LoadedLevel(error);
-  if (!level) return error;
-  level->ReportTouches(camera->position, kTouchRadius);
+  const CameraInLevel found = FindCameraInLevel();
+  if (!found.level) return found.error;
+  found.level->ReportTouches(found.camera->position, kTouchRadius);
   return {};
 }
 
@@ -242,13 +258,10 @@ std::string MotionResample(const Args& args) {
 
 std::string LevelFindFloor(const Args& args) {
   if (!args.empty()) return kNoParameters;
-  const Camera* camera = GetCamera();
-  if (!camera) return "there is no camera";
-  std::string error;
-  BspLevel* level = LoadedLevel(error);
-  if (!level) return error;
-  const CVector& p = camera->position;
-  const float fraction = level->Trace(p, CVector(0.0f, -kFloorDepth, 0.0f), 0.0f);
+  const CameraInLevel found = FindCameraInLevel();
+  if (!found.level) return found.error;
+  const CVector& p = found.camera->position;
+  const float fraction = found.level->Trace(p, CVector(0.0f, -kFloorDepth, 0.0f), 0.0f);
   if (fraction == 1.0f) {
     LogPrintf("Floor not found");
   } else if (fraction == 0.0f) {

@@ -15,6 +15,14 @@ void DrawFullScreen(const ScreenImage& image) {
   DrawImage(image, 0.0f, 0.0f, pass.width(), pass.height());
 }
 
+// The figures stand still while the game is paused, their clocks stopped too, so nothing
+// jumps ahead when play resumes.
+void FreezeCharacters(bool frozen) {
+  GameWorld* world = GetGameWorld();
+  if (!world) return;
+  for (Character* c : world->entities) frozen ? c->Freeze() : c->Thaw();
+}
+
 }  // namespace
 
 // ---- WinGame ----
@@ -86,6 +94,7 @@ bool PauseGameState::ShouldStart() {
 }
 
 void PauseGameState::OnEnter() {
+  FreezeCharacters(true);
   for (const auto& [name, state] : GameStateRegistry()) {
     if (state == this) continue;
     if (name == "startgame")
@@ -103,6 +112,7 @@ bool PauseGameState::IsDone() {
 void PauseGameState::OnExit() {
   for (const auto& [name, state] : GameStateRegistry())
     if (state != this && name != "startgame") state->Resume();
+  FreezeCharacters(false);
   Rearm();
 }
 

@@ -6,6 +6,7 @@
 #include "character/motion_controller.h"
 #include "console/cvar.h"
 #include "game/camera.h"
+#include "game/state_screens.h"
 #include "input/dik_codes.h"
 #include "input/input_devices.h"
 
@@ -43,6 +44,33 @@ inline bool EnterOrButton() { return KeyDown(kDikReturn) || FirstButtonDown() >=
 // The gameplay controller's killed flag of a character (false without one).
 inline bool Killed(const Character* c) {
   return c && c->gameplay_controller() && c->gameplay_controller()->killed();
+}
+
+// Hands the camera to the entity; nothing without a camera or an entity.
+inline void AttachCamera(Entity* entity) {
+  if (Camera* camera = GetCamera(); camera && entity) camera->Attach(entity);
+}
+
+// The player is killed, or no character steered by a `Controller` is alive: the level and the
+// boss fight end there.
+template <class Controller>
+bool PlayerOrEveryOpponentKilled() {
+  if (Killed(WorldPlayer())) return true;
+  if (GameWorld* world = GetGameWorld()) {
+    for (const Character* c : world->entities) {
+      const auto* controller = dynamic_cast<const Controller*>(c->gameplay_controller());
+      if (controller && !controller->killed()) return false;
+    }
+  }
+  return true;
+}
+
+// A character's hit points in digits from `pen` (a fraction of the width); nothing without one.
+inline void DrawHitPoints(const DigitImages& digits, const ScreenPass& pass, const Character* c,
+                          float pen) {
+  if (!c) return;
+  float x = pen * pass.width();
+  DrawNumber(digits, pass, c->hit_points, x);
 }
 
 // Moves the camera along its own x axis by speed times the frame time of `c`'s root motion,

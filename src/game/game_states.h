@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <span>
 
 #include "console/cvar.h"
 #include "console/frame_timer.h"
@@ -158,7 +159,13 @@ class ConfigureInputState : public GameState {
 
   int step() const { return step_; }
 
+  // One question of the dialogue: its prompt and the binding its answer sets.
+  struct Question;
+
  private:
+  // Asks or waits for the answer of the question the step stands at; false when the step lies
+  // outside these questions (starting at `first_step`).
+  bool StepQuestion(std::span<const Question> questions, int first_step, bool buttons);
   // A key step: binds the first key down to `binding` when it differs from the last one and
   // every key was released since the last answer.
   void BindKey(CVar<int>& binding, int next);

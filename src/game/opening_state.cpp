@@ -15,10 +15,6 @@ constexpr double kOpeningLength = 15.0;
 constexpr double kSecondBannerAt = 9.0;
 constexpr float kFountainSpeedUp = 3.0f;
 
-void AttachCamera(Entity* entity) {
-  if (Camera* camera = GetCamera(); camera && entity) camera->Attach(entity);
-}
-
 }  // namespace
 
 OpeningState::OpeningState() : GameState("Opening") {

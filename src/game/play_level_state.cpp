@@ -8,7 +8,6 @@
 namespace kt {
 namespace {
 
-constexpr float kPanelTop = 0.836f;
 constexpr float kHitPointsPen = 0.0976562f;
 constexpr float kClockPen = 0.8125f;
 
@@ -40,27 +39,14 @@ void PlayLevelState::Update() {
   }
 }
 
-bool PlayLevelState::IsDone() {
-  if (Killed(WorldPlayer())) return true;
-  if (GameWorld* world = GetGameWorld()) {
-    for (const Character* c : world->entities) {
-      const auto* blind = dynamic_cast<const BlindController*>(c->gameplay_controller());
-      if (blind && !blind->killed()) return false;
-    }
-  }
-  return true;
-}
+bool PlayLevelState::IsDone() { return PlayerOrEveryOpponentKilled<BlindController>(); }
 
 void PlayLevelState::DrawScreen() {
   if (CVar<int>("game.draw_ui", 1) == 0) return;
   ScreenPass pass;
-  const float w = pass.width(), h = pass.height();
-  DrawImage(panel_, 0.0f, kPanelTop * h, w, h - kPanelTop * h, g_ui_opacity);
-  if (const Character* player = WorldPlayer()) {
-    float pen = kHitPointsPen * w;
-    DrawNumber(digits_, pass, player->hit_points, pen);
-  }
-  float pen = kClockPen * w;
+  DrawBottomPanel(panel_, pass, g_ui_opacity);
+  DrawHitPoints(digits_, pass, WorldPlayer(), kHitPointsPen);
+  float pen = kClockPen * pass.width();
   DrawClock(digits_, pass, remaining_, pen);
 }
 

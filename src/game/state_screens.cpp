@@ -104,6 +104,11 @@ std::string ClockDigits(float seconds) {
   return out;
 }
 
+void DrawBottomPanel(const ScreenImage& panel, const ScreenPass& pass, float alpha) {
+  const float h = pass.height();
+  DrawImage(panel, 0.0f, kPanelTop * h, pass.width(), h - kPanelTop * h, alpha);
+}
+
 void DrawNumber(const DigitImages& images, const ScreenPass& pass, float value, float& pen) {
   for (char c : NumberDigits(value)) DrawDigit(images, pass, c - '0', pen);
 }

@@ -43,6 +43,11 @@ class ScreenPass {
 // The image upright over the rectangle (pixels, y down), tinted white at `alpha`.
 void DrawImage(const ScreenImage& image, float x, float y, float w, float h, float alpha = 1.0f);
 
+// The play screens' panel along the bottom, from kPanelTop of the height down, at the panels'
+// opacity (`game.ui_opacity`).
+inline constexpr float kPanelTop = 0.836f;
+void DrawBottomPanel(const ScreenImage& panel, const ScreenPass& pass, float alpha);
+
 // Digit layout, in fractions of the viewport.
 inline constexpr float kDigitWidth = 0.0625f;
 inline constexpr float kDigitTop = 0.912109f;

@@ -95,6 +95,21 @@ TEST_F(CharacterBodyTest, NamesAreMadeUniqueAndSetPositionRebasesTheRoot) {
   EXPECT_FALSE(a.position_set);
 }
 
+// A paused game: the frozen figure neither plays nor catches up on the pause afterwards.
+TEST_F(CharacterBodyTest, FrozenFigureStandsStillAndResumesWhereItStopped) {
+  Character& c = Add("sleeper", CVector(0, 40, 0));
+  MotionController* root = c.RootMotion();
+  for (int i = 0; i < 5; ++i) Frame();
+  const int frame = root->CurrentFrame();
+  c.Freeze();
+  for (int i = 0; i < 18; ++i) Frame();
+  EXPECT_FALSE(c.Update());
+  EXPECT_EQ(root->CurrentFrame(), frame);
+  c.Thaw();
+  Frame();
+  EXPECT_EQ(root->CurrentFrame(), frame + 2) << "one 1/60 s frame of a 120 Hz clip";
+}
+
 // The blade lies along the line from the left wrist through the right; the test figure holds
 // it level, so "along" and "off the line" are plain ground distances.
 class SwordHitTest : public CharacterBodyTest {

@@ -486,8 +486,10 @@ TEST_F(GameCourseTest, TitleLevelPauseBossFightAndWin) {
   EXPECT_FALSE(State("startgame").paused());
   EXPECT_TRUE(State("playlevel").paused());
   const float frozen = level->remaining();
+  const int player_frame = player_->RootMotion()->CurrentFrame();
   Frames(1.0);
   EXPECT_EQ(level->remaining(), frozen);
+  EXPECT_EQ(player_->RootMotion()->CurrentFrame(), player_frame) << "the figures stand still";
   const Image paused_frame = Shot("title_back_to_game.png");
   {
     const Image back = LoadReference("data/images/Title_BackToGame.bmp");
