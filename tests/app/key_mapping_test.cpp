@@ -14,26 +14,18 @@ namespace {
 
 ConsoleKey KeyOf(int code) { return MapConsoleKey(code).value().key; }
 
+// The main keyboard types the assignment punctuation (= . - _) like the keypad.
 TEST(ConsoleKeyMapping, SpecialKeysMapByMeaning) {
   using K = ConsoleKey;
-  for (const auto& [code, key] :
-       {std::pair{int('`'), K::kToggle},
-        {WXK_UP, K::kHistoryBack},
-        {WXK_DOWN, K::kHistoryForward},
-        {WXK_NUMPAD_ADD, K::kPadPlus},
-        {WXK_NUMPAD_DECIMAL, K::kPadDecimal},
-        {WXK_NUMPAD_SUBTRACT, K::kPadMinus},
-        {int('\''), K::kQuote},
-        {WXK_BACK, K::kBackspace},
-        {WXK_TAB, K::kTab},
-        {WXK_RETURN, K::kEnter},
-        {WXK_NUMPAD_ENTER, K::kEnter},
-        // The main keyboard types the assignment punctuation like the keypad.
-        {int('='), K::kPadPlus},
-        {int('.'), K::kPadDecimal},
-        {int('-'), K::kPadMinus},
-        {int('_'), K::kPadMinus}})
-    EXPECT_EQ(KeyOf(code), key) << code;
+  // clang-format off
+  const std::pair<int, ConsoleKey> keys[] = {
+      {'`', K::kToggle}, {WXK_UP, K::kHistoryBack}, {WXK_DOWN, K::kHistoryForward},
+      {WXK_NUMPAD_ADD, K::kPadPlus}, {WXK_NUMPAD_DECIMAL, K::kPadDecimal},
+      {WXK_NUMPAD_SUBTRACT, K::kPadMinus}, {'\'', K::kQuote}, {WXK_BACK, K::kBackspace},
+      {WXK_TAB, K::kTab}, {WXK_RETURN, K::kEnter}, {WXK_NUMPAD_ENTER, K::kEnter},
+      {'=', K::kPadPlus}, {'.', K::kPadDecimal}, {'-', K::kPadMinus}, {'_', K::kPadMinus}};
+  // clang-format on
+  for (const auto& [code, key] : keys) EXPECT_EQ(KeyOf(code), key) << code;
 }
 
 TEST(ConsoleKeyMapping, SpaceDigitsAndLettersAreTypedAsTheyAre) {
@@ -70,48 +62,20 @@ TEST(ConsoleKeyMapping, MainKeyboardTypesAssignmentsIntoTheConsole) {
   EXPECT_EQ(console.InputLine(), "stats.fps=-_.=");
 }
 
-// The scan codes are what "cvar.ini" stores for the key bindings.
+// The scan codes are what "cvar.ini" stores for the key bindings: the defaults (arrows, A, D,
+// W), the configuration dialogue's keys, then rows and blocks.
 TEST(DikMapping, KeysMapToDirectInputScanCodes) {
-  for (const auto& [code, dik] :
-       {// The default bindings: arrows, A, D, W; the configuration dialogue's keys.
-        std::pair{int(WXK_LEFT), 203},
-        {WXK_RIGHT, 205},
-        {WXK_UP, 200},
-        {WXK_DOWN, 208},
-        {int('A'), 30},
-        {int('d'), 32},
-        {int('W'), 17},
-        {WXK_RETURN, 28},
-        {WXK_ESCAPE, 1},
-        {int('Y'), 21},
-        {int('N'), 49},
-        // Rows and blocks.
-        {int('Q'), 16},
-        {int('P'), 25},
-        {int('L'), 38},
-        {int('Z'), 44},
-        {int('M'), 50},
-        {int('1'), 2},
-        {int('9'), 10},
-        {int('0'), 11},
-        {int('-'), 12},
-        {int('='), 13},
-        {int('`'), 41},
-        {int('.'), 52},
-        {int(' '), 57},
-        {WXK_F1, 59},
-        {WXK_F10, 68},
-        {WXK_F12, 88},
-        {WXK_NUMPAD7, 71},
-        {WXK_NUMPAD_HOME, 71},
-        {WXK_NUMPAD_SUBTRACT, 74},
-        {WXK_NUMPAD_ADD, 78},
-        {WXK_NUMPAD0, 82},
-        {WXK_NUMPAD_DECIMAL, 83},
-        {WXK_NUMPAD_ENTER, 156},
-        {WXK_DELETE, 211},
-        {WXK_PAGEDOWN, 209}})
-    EXPECT_EQ(MapDikCode(code), dik) << code;
+  // clang-format off
+  const std::pair<int, int> codes[] = {
+      {WXK_LEFT, 203}, {WXK_RIGHT, 205}, {WXK_UP, 200}, {WXK_DOWN, 208}, {'A', 30}, {'d', 32},
+      {'W', 17}, {WXK_RETURN, 28}, {WXK_ESCAPE, 1}, {'Y', 21}, {'N', 49}, {'Q', 16}, {'P', 25},
+      {'L', 38}, {'Z', 44}, {'M', 50}, {'1', 2}, {'9', 10}, {'0', 11}, {'-', 12}, {'=', 13},
+      {'`', 41}, {'.', 52}, {' ', 57}, {WXK_F1, 59}, {WXK_F10, 68}, {WXK_F12, 88},
+      {WXK_NUMPAD7, 71}, {WXK_NUMPAD_HOME, 71}, {WXK_NUMPAD_SUBTRACT, 74}, {WXK_NUMPAD_ADD, 78},
+      {WXK_NUMPAD0, 82}, {WXK_NUMPAD_DECIMAL, 83}, {WXK_NUMPAD_ENTER, 156}, {WXK_DELETE, 211},
+      {WXK_PAGEDOWN, 209}};
+  // clang-format on
+  for (const auto& [code, dik] : codes) EXPECT_EQ(MapDikCode(code), dik) << code;
   EXPECT_FALSE(MapDikCode(WXK_NONE));
   EXPECT_FALSE(MapDikCode(WXK_MENU));
 }

@@ -30,21 +30,15 @@ const char kRoom[] =
     "brush -60 0 -400 -50 400 400 floor\n";
 
 void ResetCameraVariables() {
-  for (const auto& [name, value] : {std::pair{"camera.hdist", 4.8f},
-                                    {"camera.vdist", 2.2f},
-                                    {"camera.min_velocity", 8.0f},
-                                    {"camera.max_velocity", 37.0f},
-                                    {"camera.radius", 30.0f},
-                                    {"camera.line_radius", 20.0f},
-                                    {"camera.attractive", 1.0f},
-                                    {"camera.collision_speed", 6.0f},
-                                    {"camera.repulsive", 1.0f},
-                                    {"camera.facing_corr", -16.0f},
-                                    {"camera.blendTime", 0.5f},
-                                    {"mouse.trans_speed", 0.15f},
-                                    {"mouse.rot_speed", 0.4f},
-                                    {"keyboard.trans_speed", 0.35f}})
-    CVar<float>(name, value) = value;
+  const std::pair<const char*, float> defaults[] = {
+      {"camera.hdist", 4.8f},        {"camera.vdist", 2.2f},
+      {"camera.min_velocity", 8.0f}, {"camera.max_velocity", 37.0f},
+      {"camera.radius", 30.0f},      {"camera.line_radius", 20.0f},
+      {"camera.attractive", 1.0f},   {"camera.collision_speed", 6.0f},
+      {"camera.repulsive", 1.0f},    {"camera.facing_corr", -16.0f},
+      {"camera.blendTime", 0.5f},    {"mouse.trans_speed", 0.15f},
+      {"mouse.rot_speed", 0.4f},     {"keyboard.trans_speed", 0.35f}};
+  for (const auto& [name, value] : defaults) CVar<float>(name, value) = value;
   CVar<int>("camera.collision", 1) = 1;
   CVar<int>("camera.line_collision", 1) = 1;
 }
