@@ -281,10 +281,6 @@ class GameCourseTest : public test::WorldTest {
       x += used;
     }
   }
-  void LoadDigitImages() {
-    for (int d = 0; d < 10; ++d)
-      digit_images_[d] = LoadReference("data/images/" + std::to_string(d) + ".bmp");
-  }
 
   std::unique_ptr<test::RecordingSound> sound_;
   GameWorld* world_ = nullptr;
@@ -298,7 +294,8 @@ class GameCourseTest : public test::WorldTest {
 TEST_F(GameCourseTest, TitleLevelPauseBossFightAndWin) {
   test::DefaultGameDir game;
   Start();
-  LoadDigitImages();
+  for (int d = 0; d < 10; ++d)
+    digit_images_[d] = LoadReference("data/images/" + std::to_string(d) + ".bmp");
   Frame();
   ASSERT_TRUE(Running("startgame")) << "the title starts on the first frame";
   EXPECT_TRUE(MusicPlayed("data/sounds/opening.mp3", 0.0f));
@@ -455,12 +452,9 @@ TEST_F(GameCourseTest, OpeningFlyOverThenDeathLoses) {
   Start();
   CVar<int>("game.skipOpening", 1) = 0;
   CVar<int>("world.draw_level", 1) = 0;
-  // The default game's markers, or made here when it has none.
-  std::unique_ptr<Entity> own_statue, own_fountain;
-  if (!FindEntity("statue")) own_statue = std::make_unique<Entity>("statue", kEntityMarker);
-  if (!FindEntity("fountain")) own_fountain = std::make_unique<Entity>("fountain", kEntityMarker);
-  Entity* const statue = FindEntity("statue");
+  Entity* const statue = FindEntity("statue");  // the default scene's markers
   Entity* const fountain = FindEntity("fountain");
+  ASSERT_TRUE(statue && fountain);
   CVar<float> max_velocity("camera.max_velocity", 37.0f);
   const float speed = max_velocity;
   Frame();

@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "character/game_world.h"
 #include "console/cvar.h"
 #include "console/gl_console.h"
@@ -56,14 +54,6 @@ TEST_F(WorldTest, StartUpRunsItsStepsInOrder) {
   // RenderInit ran after the console existed, so its lines are on the console.
   EXPECT_TRUE(HasLine(*GetConsole(), "RenderInit: GL window has"));
   EXPECT_TRUE(HasLine(*GetConsole(), "RenderInit: Loaded OpenGL Extensions SUCCESSFULLY"));
-}
-
-TEST_F(WorldTest, RandomSequenceRepeatsFromSeedEight) {
-  WorldStartup({});
-  const int first = std::rand(), second = std::rand();
-  std::srand(8);
-  EXPECT_EQ(std::rand(), first);
-  EXPECT_EQ(std::rand(), second);
 }
 
 TEST_F(WorldTest, SavedVariablesAreRestoredAndShutdownSavesThem) {
