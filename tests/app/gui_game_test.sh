@@ -4,32 +4,11 @@
 # courtyard), the backquote opens the console, and "quit" typed there ends the program with exit
 # code 0 after saving cvar.ini. Screenshots land in the work folder (game_title.png,
 # game_level.png, game_console.png).
-#   gui_game_test.sh PROGRAM CONTENT_TOOL WORKDIR
+#   gui_game_test.sh PROGRAM WORKDIR CONTENT_TOOL
 set -euo pipefail
-program=$(realpath "$1")
-content=$(realpath "$2")
-workdir=$3
-here=$(cd "$(dirname "$0")" && pwd)
-
-if [ -z "${GUI_TEST_INSIDE_XVFB:-}" ]; then
-  for tool in xvfb-run xdotool xwd python3; do
-    command -v "$tool" >/dev/null || { echo "gui_game_test: $tool is missing"; exit 1; }
-  done
-  rm -rf "$workdir" && mkdir -p "$workdir"
-  "$content" generate --out "$workdir" > "$workdir/content_output.txt"
-  export GUI_TEST_INSIDE_XVFB=1
-  exec xvfb-run -a -s '-screen 0 1024x768x24' "$0" "$program" "$content" "$workdir"
-fi
-
-cd "$workdir"
-fail() { echo "gui_game_test: FAILED: $*"; exit 1; }
-shot() { xwd -root -silent > "$1.xwd"; python3 "$here/screenshot.py" png "$1.xwd" "$1.png"; }
-view() { python3 "$here/screenshot.py" check <(xwd -root -silent); }
-
-"$program" > program_output.txt 2>&1 &
-pid=$!
-trap 'kill $pid 2>/dev/null || true' EXIT
-xdotool search --sync --name "Kinetrope v1" >/dev/null
+source "$(dirname "$0")/gui_common.sh"
+gui_begin gui_game_test "$0" "$@"
+start_program
 xdotool mousemove 200 200
 
 # The title: the world starts (graphs are built on this first start) and the title state
@@ -62,15 +41,5 @@ shot game_console
 read -r _ _ _ panel _ <<< "$(view)"
 [ "$panel" -gt 10000 ] || fail "the backquote did not open the console"
 xdotool key q u i t Return
-
-for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.2; done
-kill -0 $pid 2>/dev/null && fail "quit did not end the program"
-set +e
-wait $pid
-status=$?
-set -e
-trap - EXIT
-[ "$status" -eq 0 ] || fail "exit code $status"
-[ -f cvar.ini ] || fail "cvar.ini was not written"
-rm -f ./*.xwd
-echo "gui_game_test: passed"
+expect_clean_exit quit
+gui_pass

@@ -6,37 +6,15 @@
 # screen places in log.txt once per second while panels.debug is 1 (set in cvar.ini before the
 # start). Screenshots land in the work folder (panels_camera.png, panels_motion.png,
 # panels_graphs.png).
-#   gui_panels_test.sh PROGRAM CONTENT_TOOL WORKDIR
+#   gui_panels_test.sh PROGRAM WORKDIR CONTENT_TOOL
 set -euo pipefail
-program=$(realpath "$1")
-content=$(realpath "$2")
-workdir=$3
-here=$(cd "$(dirname "$0")" && pwd)
-
-if [ -z "${GUI_TEST_INSIDE_XVFB:-}" ]; then
-  for tool in xvfb-run xdotool xwd python3; do
-    command -v "$tool" >/dev/null || { echo "gui_panels_test: $tool is missing"; exit 1; }
-  done
-  rm -rf "$workdir" && mkdir -p "$workdir"
-  "$content" generate --out "$workdir" > "$workdir/content_output.txt"
-  export GUI_TEST_INSIDE_XVFB=1
-  exec xvfb-run -a -s '-screen 0 1024x768x24' "$0" "$program" "$content" "$workdir"
-fi
-
-cd "$workdir"
-fail() {
-  echo "gui_panels_test: FAILED: $*"
-  grep -a "Panel: " log.txt | tail -3 || true
-  exit 1
-}
-shot() { xwd -root -silent > "$1.xwd"; python3 "$here/screenshot.py" png "$1.xwd" "$1.png"; }
+source "$(dirname "$0")/gui_common.sh"
+gui_begin gui_panels_test "$0" "$@"
+on_failure() { grep -a "Panel: " log.txt | tail -3 || true; }
 # A wide notebook so that all six tabs fit, the castle's clip planes, and the code's camera
 # distances (the slider check starts from 4.8).
 printf '1 panels.debug 1\n1 gl.width 300\n2 gl.nearclip 2.000000\n2 gl.farclip 8000.000000\n' > cvar.ini
-
-"$program" > program_output.txt 2>&1 &
-pid=$!
-trap 'kill $pid 2>/dev/null || true' EXIT
+start_program
 
 # The newest report of a panel, and waiting for the next one.
 report() { grep -a "^$1: " log.txt | tail -1; }
@@ -56,7 +34,6 @@ centre() {
   echo "$((x + w / 2)) $((y + h / 2))"
 }
 
-xdotool search --sync --name "Kinetrope v1" >/dev/null
 for _ in $(seq 100); do
   grep -a -q "^CameraPanel: " log.txt 2>/dev/null && break
   sleep 0.2
@@ -147,21 +124,13 @@ echo "graphs: $graphs"
 [ "$(field "$graphs" graph)" = yes ] || fail "the walk controller has no graph"
 shot panels_graphs
 read -r gx gy gw gh <<< "$(sed -n 's/.*; canvas \([0-9]* [0-9]* [0-9]* [0-9]*\).*/\1/p' <<< "$graphs")"
-read -r lit marker <<< "$(python3 "$here/screenshot.py" graph panels_graphs.xwd "$gx" "$gy" "$gw" "$gh")"
+read -r lit marker <<< "$(python3 "$gui_dir/screenshot.py" graph panels_graphs.xwd "$gx" "$gy" "$gw" "$gh")"
 echo "graph picture: $lit drawn pixels, $marker current-frame marker pixels"
 [ "$lit" -gt 2000 ] || fail "the Graphs page shows no graph"
 [ "$marker" -gt 10 ] || fail "the Graphs page does not mark the current frame"
 
 xdotool mousemove 150 200
 xdotool key alt+x
-for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.2; done
-kill -0 $pid 2>/dev/null && fail "Alt-X did not end the program"
-set +e
-wait $pid
-status=$?
-set -e
-trap - EXIT
-[ "$status" -eq 0 ] || fail "exit code $status"
+expect_clean_exit Alt-X
 grep -q "^1 player.StepSize 1$" cvar.ini || fail "player.StepSize missing from cvar.ini"
-rm -f ./*.xwd
-echo "gui_panels_test: passed"
+gui_pass

@@ -8,36 +8,17 @@
 # gui_console.png).
 #   gui_test.sh PROGRAM WORKDIR
 set -euo pipefail
-program=$(realpath "$1")
-workdir=$2
-here=$(cd "$(dirname "$0")" && pwd)
-
-if [ -z "${GUI_TEST_INSIDE_XVFB:-}" ]; then
-  for tool in xvfb-run xdotool xwd python3; do
-    command -v "$tool" >/dev/null || { echo "gui_test: $tool is missing"; exit 1; }
-  done
-  rm -rf "$workdir" && mkdir -p "$workdir"
-  export GUI_TEST_INSIDE_XVFB=1
-  exec xvfb-run -a -s '-screen 0 1024x768x24' "$0" "$program" "$workdir"
-fi
-
-cd "$workdir"
-fail() { echo "gui_test: FAILED: $*"; exit 1; }
-shot() { xwd -root -silent > "$1.xwd"; python3 "$here/screenshot.py" png "$1.xwd" "$1.png"; }
-
-"$program" > program_output.txt 2>&1 &
-pid=$!
-trap 'kill $pid 2>/dev/null || true' EXIT
-
-xdotool search --sync --name "Kinetrope v1" >/dev/null
+source "$(dirname "$0")/gui_common.sh"
+gui_begin gui_test "$0" "$@"
+start_program
 xdotool mousemove 200 200  # the view takes the keyboard focus when the pointer enters it
 # The world starts on the title, which takes the whole screen and closes the console; a second
 # later the first frame rate shows.
-view_size() { python3 "$here/screenshot.py" check <(xwd -root -silent) | awk '{print $10}'; }
+view_size() { view | awk '{print $10}'; }
 for attempt in $(seq 8); do
   sleep 1
   shot gui_start
-  read -r _ sky _ panel _ fps_text _ fps_width _ <<< "$(python3 "$here/screenshot.py" check gui_start.xwd)"
+  read -r _ sky _ panel _ fps_text _ fps_width _ <<< "$(python3 "$gui_dir/screenshot.py" check gui_start.xwd)"
   echo "start: sky $sky, console panel $panel, frame-rate text $fps_text pixels, $fps_width wide"
   # Wider than "0.00 FPS" means a second of continuous frames has been measured.
   [ "$panel" -lt 100 ] && [ "$fps_width" -gt 60 ] && break
@@ -72,21 +53,11 @@ shot gui_camera_query
 xdotool key c a m e r a period h d i s t KP_Add 9 Return
 sleep 0.3
 xdotool key alt+x
-
-for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.2; done
-kill -0 $pid 2>/dev/null && fail "Alt-X did not end the program"
-set +e
-wait $pid
-status=$?
-set -e
-trap - EXIT
-[ "$status" -eq 0 ] || fail "exit code $status"
-[ -f cvar.ini ] || fail "cvar.ini was not written"
+expect_clean_exit Alt-X
 grep -q "^1 stats.fps 0$" cvar.ini || fail "the typed assignment did not reach cvar.ini"
 grep -q "^2 camera.hdist 9.000000$" cvar.ini || fail "camera.hdist typed with the main period was not set"
 grep -q "^1 gl.width 640$" cvar.ini || fail "gl.width missing from cvar.ini"
 grep -q "App: splash screen image 'data/images/SplashScreen1.BMP' is missing" log.txt ||
   fail "the missing splash image was not logged"
 grep -q "RenderInit: Loaded OpenGL Extensions SUCCESSFULLY" log.txt || fail "no RenderInit line"
-rm -f ./*.xwd
-echo "gui_test: passed"
+gui_pass

@@ -1,9 +1,11 @@
+// The toolkit's key codes as the console and the keyboard device take them.
 #include "app/key_mapping.h"
 
 #include <gtest/gtest.h>
 #include <wx/defs.h>
 
 #include <string>
+#include <utility>
 
 #include "test_support.h"
 
@@ -12,18 +14,18 @@ namespace {
 
 ConsoleKey KeyOf(int code) { return MapConsoleKey(code).value().key; }
 
+// The main keyboard types the assignment punctuation (= . - _) like the keypad.
 TEST(ConsoleKeyMapping, SpecialKeysMapByMeaning) {
-  EXPECT_EQ(KeyOf('`'), ConsoleKey::kToggle);
-  EXPECT_EQ(KeyOf(WXK_UP), ConsoleKey::kHistoryBack);
-  EXPECT_EQ(KeyOf(WXK_DOWN), ConsoleKey::kHistoryForward);
-  EXPECT_EQ(KeyOf(WXK_NUMPAD_ADD), ConsoleKey::kPadPlus);
-  EXPECT_EQ(KeyOf(WXK_NUMPAD_DECIMAL), ConsoleKey::kPadDecimal);
-  EXPECT_EQ(KeyOf(WXK_NUMPAD_SUBTRACT), ConsoleKey::kPadMinus);
-  EXPECT_EQ(KeyOf('\''), ConsoleKey::kQuote);
-  EXPECT_EQ(KeyOf(WXK_BACK), ConsoleKey::kBackspace);
-  EXPECT_EQ(KeyOf(WXK_TAB), ConsoleKey::kTab);
-  EXPECT_EQ(KeyOf(WXK_RETURN), ConsoleKey::kEnter);
-  EXPECT_EQ(KeyOf(WXK_NUMPAD_ENTER), ConsoleKey::kEnter);
+  using K = ConsoleKey;
+  // clang-format off
+  const std::pair<int, ConsoleKey> keys[] = {
+      {'`', K::kToggle}, {WXK_UP, K::kHistoryBack}, {WXK_DOWN, K::kHistoryForward},
+      {WXK_NUMPAD_ADD, K::kPadPlus}, {WXK_NUMPAD_DECIMAL, K::kPadDecimal},
+      {WXK_NUMPAD_SUBTRACT, K::kPadMinus}, {'\'', K::kQuote}, {WXK_BACK, K::kBackspace},
+      {WXK_TAB, K::kTab}, {WXK_RETURN, K::kEnter}, {WXK_NUMPAD_ENTER, K::kEnter},
+      {'=', K::kPadPlus}, {'.', K::kPadDecimal}, {'-', K::kPadMinus}, {'_', K::kPadMinus}};
+  // clang-format on
+  for (const auto& [code, key] : keys) EXPECT_EQ(KeyOf(code), key) << code;
 }
 
 TEST(ConsoleKeyMapping, SpaceDigitsAndLettersAreTypedAsTheyAre) {
@@ -40,12 +42,7 @@ TEST(ConsoleKeyMapping, SpaceDigitsAndLettersAreTypedAsTheyAre) {
     EXPECT_FALSE(MapConsoleKey(code)) << code;
 }
 
-TEST(ConsoleKeyMapping, MainKeyboardTypesAssignmentPunctuationLikeTheKeypad) {
-  EXPECT_EQ(KeyOf('='), ConsoleKey::kPadPlus);
-  EXPECT_EQ(KeyOf('.'), ConsoleKey::kPadDecimal);
-  EXPECT_EQ(KeyOf('-'), ConsoleKey::kPadMinus);
-  EXPECT_EQ(KeyOf('_'), ConsoleKey::kPadMinus);
-
+TEST(ConsoleKeyMapping, MainKeyboardTypesAssignmentsIntoTheConsole) {
   // Through the console: "stats.fps=0" typed entirely on the main keyboard, and "a_b" with Shift.
   test::ScratchDir dir("console_keys");
   int width = 640, height = 480;
@@ -65,46 +62,20 @@ TEST(ConsoleKeyMapping, MainKeyboardTypesAssignmentPunctuationLikeTheKeypad) {
   EXPECT_EQ(console.InputLine(), "stats.fps=-_.=");
 }
 
+// The scan codes are what "cvar.ini" stores for the key bindings: the defaults (arrows, A, D,
+// W), the configuration dialogue's keys, then rows and blocks.
 TEST(DikMapping, KeysMapToDirectInputScanCodes) {
-  // The default bindings: arrows, A, D, W.
-  EXPECT_EQ(MapDikCode(WXK_LEFT), 203);
-  EXPECT_EQ(MapDikCode(WXK_RIGHT), 205);
-  EXPECT_EQ(MapDikCode(WXK_UP), 200);
-  EXPECT_EQ(MapDikCode(WXK_DOWN), 208);
-  EXPECT_EQ(MapDikCode('A'), 30);
-  EXPECT_EQ(MapDikCode('d'), 32);
-  EXPECT_EQ(MapDikCode('W'), 17);
-  // The configuration dialogue's keys.
-  EXPECT_EQ(MapDikCode(WXK_RETURN), 28);
-  EXPECT_EQ(MapDikCode(WXK_ESCAPE), 1);
-  EXPECT_EQ(MapDikCode('Y'), 21);
-  EXPECT_EQ(MapDikCode('N'), 49);
-  // Rows and blocks.
-  EXPECT_EQ(MapDikCode('Q'), 16);
-  EXPECT_EQ(MapDikCode('P'), 25);
-  EXPECT_EQ(MapDikCode('L'), 38);
-  EXPECT_EQ(MapDikCode('Z'), 44);
-  EXPECT_EQ(MapDikCode('M'), 50);
-  EXPECT_EQ(MapDikCode('1'), 2);
-  EXPECT_EQ(MapDikCode('9'), 10);
-  EXPECT_EQ(MapDikCode('0'), 11);
-  EXPECT_EQ(MapDikCode('-'), 12);
-  EXPECT_EQ(MapDikCode('='), 13);
-  EXPECT_EQ(MapDikCode('`'), 41);
-  EXPECT_EQ(MapDikCode('.'), 52);
-  EXPECT_EQ(MapDikCode(' '), 57);
-  EXPECT_EQ(MapDikCode(WXK_F1), 59);
-  EXPECT_EQ(MapDikCode(WXK_F10), 68);
-  EXPECT_EQ(MapDikCode(WXK_F12), 88);
-  EXPECT_EQ(MapDikCode(WXK_NUMPAD7), 71);
-  EXPECT_EQ(MapDikCode(WXK_NUMPAD_HOME), 71);
-  EXPECT_EQ(MapDikCode(WXK_NUMPAD_SUBTRACT), 74);
-  EXPECT_EQ(MapDikCode(WXK_NUMPAD_ADD), 78);
-  EXPECT_EQ(MapDikCode(WXK_NUMPAD0), 82);
-  EXPECT_EQ(MapDikCode(WXK_NUMPAD_DECIMAL), 83);
-  EXPECT_EQ(MapDikCode(WXK_NUMPAD_ENTER), 156);
-  EXPECT_EQ(MapDikCode(WXK_DELETE), 211);
-  EXPECT_EQ(MapDikCode(WXK_PAGEDOWN), 209);
+  // clang-format off
+  const std::pair<int, int> codes[] = {
+      {WXK_LEFT, 203}, {WXK_RIGHT, 205}, {WXK_UP, 200}, {WXK_DOWN, 208}, {'A', 30}, {'d', 32},
+      {'W', 17}, {WXK_RETURN, 28}, {WXK_ESCAPE, 1}, {'Y', 21}, {'N', 49}, {'Q', 16}, {'P', 25},
+      {'L', 38}, {'Z', 44}, {'M', 50}, {'1', 2}, {'9', 10}, {'0', 11}, {'-', 12}, {'=', 13},
+      {'`', 41}, {'.', 52}, {' ', 57}, {WXK_F1, 59}, {WXK_F10, 68}, {WXK_F12, 88},
+      {WXK_NUMPAD7, 71}, {WXK_NUMPAD_HOME, 71}, {WXK_NUMPAD_SUBTRACT, 74}, {WXK_NUMPAD_ADD, 78},
+      {WXK_NUMPAD0, 82}, {WXK_NUMPAD_DECIMAL, 83}, {WXK_NUMPAD_ENTER, 156}, {WXK_DELETE, 211},
+      {WXK_PAGEDOWN, 209}};
+  // clang-format on
+  for (const auto& [code, dik] : codes) EXPECT_EQ(MapDikCode(code), dik) << code;
   EXPECT_FALSE(MapDikCode(WXK_NONE));
   EXPECT_FALSE(MapDikCode(WXK_MENU));
 }

@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <memory>
+#include <utility>
 
 #include "../level/level_fixtures.h"
 #include "../render/offscreen_fixture.h"
@@ -29,22 +30,17 @@ const char kRoom[] =
     "brush -60 0 -400 -50 400 400 floor\n";
 
 void ResetCameraVariables() {
-  CVar<float>("camera.hdist", 4.8f) = 4.8f;
-  CVar<float>("camera.vdist", 2.2f) = 2.2f;
-  CVar<float>("camera.min_velocity", 8.0f) = 8.0f;
-  CVar<float>("camera.max_velocity", 37.0f) = 37.0f;
+  const std::pair<const char*, float> defaults[] = {
+      {"camera.hdist", 4.8f},        {"camera.vdist", 2.2f},
+      {"camera.min_velocity", 8.0f}, {"camera.max_velocity", 37.0f},
+      {"camera.radius", 30.0f},      {"camera.line_radius", 20.0f},
+      {"camera.attractive", 1.0f},   {"camera.collision_speed", 6.0f},
+      {"camera.repulsive", 1.0f},    {"camera.facing_corr", -16.0f},
+      {"camera.blendTime", 0.5f},    {"mouse.trans_speed", 0.15f},
+      {"mouse.rot_speed", 0.4f},     {"keyboard.trans_speed", 0.35f}};
+  for (const auto& [name, value] : defaults) CVar<float>(name, value) = value;
   CVar<int>("camera.collision", 1) = 1;
-  CVar<float>("camera.radius", 30.0f) = 30.0f;
   CVar<int>("camera.line_collision", 1) = 1;
-  CVar<float>("camera.line_radius", 20.0f) = 20.0f;
-  CVar<float>("camera.attractive", 1.0f) = 1.0f;
-  CVar<float>("camera.collision_speed", 6.0f) = 6.0f;
-  CVar<float>("camera.repulsive", 1.0f) = 1.0f;
-  CVar<float>("camera.facing_corr", -16.0f) = -16.0f;
-  CVar<float>("camera.blendTime", 0.5f) = 0.5f;
-  CVar<float>("mouse.trans_speed", 0.15f) = 0.15f;
-  CVar<float>("mouse.rot_speed", 0.4f) = 0.4f;
-  CVar<float>("keyboard.trans_speed", 0.35f) = 0.35f;
 }
 
 CVector Forward(const CQuaternion& q) {
@@ -84,21 +80,6 @@ class CameraTest : public ::testing::Test {
   std::unique_ptr<Camera> camera_;
 };
 
-TEST_F(CameraTest, StartsTrackingTheRootMarker) {
-  ASSERT_NE(camera_->target(), nullptr);
-  EXPECT_EQ(camera_->target()->name(), "root");
-  EXPECT_EQ(camera_->target()->position, CVector(135, 198, -1230));
-  ASSERT_NE(FindEntity("test"), nullptr);
-  EXPECT_EQ(FindEntity("test")->position, CVector(5, 0, 5));
-  EXPECT_EQ(camera_->mode(), kCameraTrack);
-  EXPECT_EQ(camera_->name(), "camera");
-  EXPECT_EQ(GetCamera(), camera_.get());
-  EXPECT_TRUE(camera_->following);
-
-  camera_->SetMode(kCameraFreeRoam);
-  EXPECT_EQ(camera_->mode(), kCameraFreeRoam);
-}
-
 // The camera straight above its following point, so the steering vector points straight down
 // with length `length` once camera.attractive is scaled to give it.
 class CameraSteering : public CameraTest {
@@ -121,39 +102,25 @@ class CameraSteering : public CameraTest {
   CVector start_;
 };
 
-TEST_F(CameraSteering, InsideTheDeadZoneDoesNotMove) {
-  for (float length : {7.9f, 8.0f}) {
-    PlaceAboveFollowPoint(length);
-    Frame(0.05);
-    EXPECT_EQ(camera_->position, start_) << "steering length " << length;
-  }
-}
-
+// Straight down (the following point lies on the corrected facing) by the steering length
+// beyond the dead zone of 8, at most 37 a second, a long frame counting as a tenth of a second;
+// without a level the collision steps are skipped.
 TEST_F(CameraSteering, SpeedIsTheLengthBeyondTheDeadZoneUpToTheLimit) {
   struct Case {
     float length;
-    float speed;
+    double frame;
+    bool level;
+    float drop;
   };
-  for (const Case& c : {Case{8.0f + 20.0f, 20.0f}, Case{8.0f + 50.0f, 37.0f}}) {
+  for (const Case& c : {Case{7.9f, 0.05, true, 0.0f}, Case{8.0f, 0.05, true, 0.0f},
+                        Case{28.0f, 0.05, true, 1.0f}, Case{58.0f, 0.05, true, 1.85f},
+                        Case{58.0f, 0.5, true, 3.7f}, Case{58.0f, 0.05, false, 1.85f}}) {
+    SCOPED_TRACE(testing::Message() << "length " << c.length << ", frame " << c.frame);
+    if (!c.level) level_.reset();
     PlaceAboveFollowPoint(c.length);
-    Frame(0.05);
-    // Straight down: the following point lies on the corrected facing.
-    ExpectNear(camera_->position, start_ - CVector(0, c.speed * 0.05f, 0), 2e-4f);
+    Frame(c.frame);
+    ExpectNear(camera_->position, start_ - CVector(0, c.drop, 0), 2e-4f);
   }
-}
-
-TEST_F(CameraSteering, LongFrameMovesAsATenthOfASecond) {
-  PlaceAboveFollowPoint(8.0f + 50.0f);
-  Frame(0.5);
-  ExpectNear(camera_->position, start_ - CVector(0, 3.7f, 0), 2e-4f);
-}
-
-TEST_F(CameraSteering, WithoutALevelTheCollisionStepsAreSkipped) {
-  PlaceAboveFollowPoint(8.0f + 50.0f);
-  level_.reset();
-  ASSERT_EQ(CurrentLevel(), nullptr);
-  Frame(0.05);
-  ExpectNear(camera_->position, start_ - CVector(0, 1.85f, 0), 2e-4f);
 }
 
 TEST_F(CameraTest, BlockedLineOfSightPullsTowardsTheTargetWithCappedGain) {
@@ -265,6 +232,7 @@ TEST_F(CameraTest, PositionKeepsFollowingDuringTheBlend) {
   EXPECT_LT(Distance(camera_->position, hero_.position), before - 3.0f);
 }
 
+// Straight above the target, or on it, the view direction is undefined.
 TEST_F(CameraTest, UndefinedViewDirectionKeepsTheLastOrientation) {
   hero_.position = CVector(200, 100, 0);
   camera_->Attach(&hero_);
@@ -277,7 +245,13 @@ TEST_F(CameraTest, UndefinedViewDirectionKeepsTheLastOrientation) {
   EXPECT_EQ(camera_->orientation, CQuaternion());
 }
 
-TEST_F(CameraTest, DestroyedTargetIsDropped) {
+// Track mode without a target (at the start, or when the target is destroyed) falls back to
+// the "root" marker.
+TEST_F(CameraTest, TracksTheRootMarkerWithoutATarget) {
+  ASSERT_NE(camera_->target(), nullptr);
+  EXPECT_EQ(camera_->target()->name(), "root");
+  EXPECT_EQ(camera_->target()->position, CVector(135, 198, -1230));
+  EXPECT_EQ(camera_->mode(), kCameraTrack);
   auto gone = std::make_unique<Entity>("gone", kEntityMarker);
   gone->position = CVector(200, 100, 0);
   camera_->position = CVector(0, 100, 0);
@@ -287,7 +261,6 @@ TEST_F(CameraTest, DestroyedTargetIsDropped) {
   const CVector at = camera_->position;
   Frame(0.1);
   EXPECT_EQ(camera_->position, at);
-  // Track mode without a target falls back to "root".
   camera_->SetMode(kCameraTrack);
   ASSERT_NE(camera_->target(), nullptr);
   EXPECT_EQ(camera_->target()->name(), "root");
@@ -298,7 +271,6 @@ TEST_F(CameraTest, MouseDragsMoveAndTurnTheCameraAndHandItBack) {
   camera_->position = CVector(0, 100, 0);
   using K = MouseEventKind;
   MouseLook({K::kMotion, 100, 100, 0}, camera_.get(), nullptr);  // sets the origin
-  EXPECT_EQ(camera_->position, CVector(0, 100, 0));
 
   MouseLook({K::kDown, 100, 100, kMouseLeft}, camera_.get(), nullptr);
   EXPECT_FALSE(camera_->following);
@@ -316,7 +288,6 @@ TEST_F(CameraTest, MouseDragsMoveAndTurnTheCameraAndHandItBack) {
   const CVector forward = Forward(camera_->orientation);
   EXPECT_NEAR(forward.y, -std::sin(2 * kDegToRad), 1e-5f);
   EXPECT_NEAR(std::atan2(forward.x, -forward.z), 4 * kDegToRad, 1e-5f);
-  ExpectNear(camera_->position, CVector(1.5f, 101.5f, 0), 1e-5f);
   MouseLook({K::kUp, 120, 95, 0}, camera_.get(), nullptr);
 
   // Middle drag rolls about the view direction: 10 pixels, 4 degrees.
@@ -422,8 +393,6 @@ TEST_F(CameraView, FreeRoamLoadsTheOrientationAndEyePosition) {
   ExpectNear(ModelView(camera_->position + right), CVector(1, 0, 0), 1e-5f);
   ExpectNear(ModelView(camera_->position + up * 2.0f), CVector(0, 2, 0), 1e-5f);
   ExpectNear(ModelView(camera_->position + forward * 10.0f), CVector(0, 0, -10), 1e-5f);
-  // The stored view matrix is what was loaded before the translation.
-  EXPECT_EQ(camera_->view_matrix().m[1], r.At(1, 0));
 }
 
 TEST_F(CameraView, TrackModeMatchesGluLookAtOnceTheBlendHasEnded) {
@@ -446,14 +415,6 @@ TEST_F(CameraView, TrackModeMatchesGluLookAtOnceTheBlendHasEnded) {
   glLoadMatrixf(loaded);
   const float distance = Distance(camera_->position, target.position);
   ExpectNear(ModelView(target.position), CVector(0, 0, -distance), 1e-3f);
-}
-
-TEST_F(CameraView, UnusedModeSetsNoViewTransform) {
-  camera_->SetMode(1);
-  camera_->position = CVector(1, 2, 3);
-  glTranslatef(0, 0, -5);
-  camera_->SetView();
-  ExpectNear(ModelView(CVector(0, 0, 0)), CVector(0, 0, -5), 0.0f);
 }
 
 }  // namespace

@@ -11,12 +11,9 @@
 #include "content_generator.h"
 #include "game/camera.h"
 #include "game/game_state.h"
-#include "game/world.h"
 #include "game_fixtures.h"
 #include "level/bsp_level.h"
-#include "render/offscreen.h"
 #include "render/renderer.h"
-#include "test_support.h"
 #include "world_fixture.h"
 
 namespace kt {
@@ -29,10 +26,6 @@ int CountBlocks(const std::string& keyword) {
   while (std::getline(in, line))
     if (line == "* " + keyword) ++n;
   return n;
-}
-
-bool Finite(const CVector& v) {
-  return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
 }
 
 class DefaultWorldTest : public test::WorldTest {};
@@ -49,14 +42,12 @@ TEST_F(DefaultWorldTest, ListsHoldWhatTheSceneDescribes) {
   for (const Character* c : world->entities) names.push_back(c->name());
   EXPECT_EQ(names, (std::vector<std::string>{"player1", "guard", "guard1", "guard2", "boss"}));
   ASSERT_NE(world->player, nullptr);
-  ASSERT_NE(world->boss, nullptr);
   EXPECT_EQ(world->player->name(), "player1");
-  EXPECT_EQ(world->boss->name(), "boss");
+  ASSERT_NE(world->boss, nullptr);
   for (const Character* c : world->entities)
     EXPECT_NE(c->gameplay_controller(), nullptr) << c->name();
   ASSERT_NE(CurrentLevel(), nullptr);
   EXPECT_TRUE(CurrentLevel()->loaded());
-  EXPECT_EQ(GetCamera()->name(), "camera");
   game.KeepCaches();
 }
 
@@ -92,7 +83,7 @@ TEST_F(DefaultWorldTest, FiguresStayOnTheFloor) {
   for (Character* c : world->entities) {
     if (!c->enabled) continue;  // the boss waits for its fight
     ++awake;
-    ASSERT_TRUE(Finite(c->position)) << c->name();
+    ASSERT_TRUE(std::isfinite(c->position.x + c->position.y + c->position.z)) << c->name();
     float lowest = 1e30f;
     for (int bone : kFootBones) lowest = std::fmin(lowest, c->JointPosition(bone).y);
     const CVector above(c->position.x, lowest + 40.0f, c->position.z);
@@ -114,8 +105,7 @@ TEST_F(DefaultWorldTest, DrawsTheFiguresInTheCourtyard) {
   if (GetConsole()->IsOpen()) GetConsole()->Toggle();
   GetCamera()->Attach(GetGameWorld()->player);
   RunFrames(3.0);
-  std::filesystem::create_directories(KT_SHOT_DIR);
-  EXPECT_TRUE(context_->SavePNG(std::string(KT_SHOT_DIR) + "/default_scene.png"));
+  Shot("default_scene.png");
   // The same frame without the figures differs where they stand.
   const Image with_figures = context_->ReadPixels();
   GameWorld* world = GetGameWorld();
@@ -135,8 +125,7 @@ TEST_F(DefaultWorldTest, DrawsTheFiguresInTheCourtyard) {
   Character* boss = world->boss;
   ASSERT_TRUE(boss->enabled);
   ASSERT_NE(boss->model, nullptr);
-  EXPECT_TRUE(context_->SavePNG(std::string(KT_SHOT_DIR) + "/default_scene_boss.png"));
-  const Image whole = context_->ReadPixels();
+  Shot("default_scene_boss.png");
 
   // Killed, its parts scatter while it fades.
   boss->invulnerable = false;
@@ -146,7 +135,7 @@ TEST_F(DefaultWorldTest, DrawsTheFiguresInTheCourtyard) {
   boss->gameplay_controller()->Kill();
   RunFrames(0.25);
   EXPECT_TRUE(boss->dying);
-  EXPECT_TRUE(context_->SavePNG(std::string(KT_SHOT_DIR) + "/default_scene_boss_dying.png"));
+  Shot("default_scene_boss_dying.png");
   RunFrames(0.85);
   EXPECT_FALSE(boss->dying) << "the fade is over after character.death_time";
   EXPECT_FALSE(boss->enabled);

@@ -1,17 +1,14 @@
+// World start-up, saved settings, frames and shutdown, without a scene.
 #include "game/world.h"
 
 #include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <filesystem>
 
 #include "character/game_world.h"
 #include "console/cvar.h"
 #include "console/gl_console.h"
 #include "console/log.h"
-#include "render/offscreen.h"
 #include "render/renderer.h"
-#include "test_support.h"
+#include "world_fixture.h"
 
 namespace kt {
 namespace {
@@ -22,22 +19,15 @@ bool HasLine(const GLConsole& console, const std::string& part) {
   return false;
 }
 
-class WorldTest : public ::testing::Test {
+class WorldTest : public test::WorldTest {
  protected:
-  void SetUp() override {
-    context_ = OffscreenContext::Create(200, 150);
-    if (!context_) GTEST_SKIP() << "no EGL surfaceless context on this machine";
-    ResetRenderer();
-  }
+  WorldTest() : test::WorldTest(200, 150) {}
   void TearDown() override {
-    ResetWorld();
-    ResetRenderer();
+    test::WorldTest::TearDown();
     CVar<int>("stats.fps", 1) = 1;
   }
 
   test::ScratchDir dir_;
-  test::ManualClockScope clock_;
-  std::unique_ptr<OffscreenContext> context_;
 };
 
 TEST_F(WorldTest, StartUpRunsItsStepsInOrder) {
@@ -64,14 +54,6 @@ TEST_F(WorldTest, StartUpRunsItsStepsInOrder) {
   // RenderInit ran after the console existed, so its lines are on the console.
   EXPECT_TRUE(HasLine(*GetConsole(), "RenderInit: GL window has"));
   EXPECT_TRUE(HasLine(*GetConsole(), "RenderInit: Loaded OpenGL Extensions SUCCESSFULLY"));
-}
-
-TEST_F(WorldTest, RandomSequenceRepeatsFromSeedEight) {
-  WorldStartup({});
-  const int first = std::rand(), second = std::rand();
-  std::srand(8);
-  EXPECT_EQ(std::rand(), first);
-  EXPECT_EQ(std::rand(), second);
 }
 
 TEST_F(WorldTest, SavedVariablesAreRestoredAndShutdownSavesThem) {
