@@ -1,12 +1,8 @@
 // libFuzzer target: any bytes handed to the level loader either fail with a log line or load
 // into arrays that look-ups, collision and culling can walk without leaving their bounds.
-#include <unistd.h>
-
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
 
-#include "console/log.h"
+#include "fuzz_support.h"
 #include "level/bsp_level.h"
 #include "motion/frustum.h"
 
@@ -41,12 +37,7 @@ void Exercise(kt::BspLevel& level) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  // "bspdata.txt" and "log.txt" go to a scratch folder.
-  const auto dir =
-      std::filesystem::temp_directory_path() / ("kinetrope-bsp-fuzz-" + std::to_string(getpid()));
-  std::filesystem::create_directories(dir);
-  std::filesystem::current_path(dir);
-  kt::OpenLogFile("/dev/null");
+  kt::fuzz::EnterScratchDir("bsp");  // "bspdata.txt" is written there
   return 0;
 }
 
