@@ -83,7 +83,7 @@ void ModelSeeds() {
     figure.Add(Prism(span.name, span.base, span.tip, 0.4f, "skin"));
   WriteFileBytes(Seed("l3ds", "boxes.3ds"), boxes);
   WriteFileBytes(Seed("l3ds", "figure.3ds"), figure.Build());
-  WriteFileBytes(Seed("l3ds", "knight.3ds"), content::KnightModel());
+  fuzz::WriteText(Seed("l3ds", "knight.3ds"), content::KnightModel());
 }
 
 }  // namespace
