@@ -15,6 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::filesystem::remove("data/motions/fuzz.bin");
   kt::fuzz::WriteBytes("data/motions/fuzz.amc", data, size);
   kt::MotionData motion("fuzz", "fuzz.amc", kt::kMotionScale, 0, 120);
-  if (motion.frame_count() > 0) motion.MarkerPositions(kt::kGlobalMarkers);
+  if (motion.frame_count() <= 0) return 0;
+  kt::fuzz::RequireFinite(motion.postures());
+  kt::fuzz::RequireFinite(motion.MarkerPositions(kt::kGlobalMarkers));
   return 0;
 }

@@ -14,6 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   kt::fuzz::WriteBytes("fuzz.asf", data, size);
   kt::Skeleton skeleton("fuzz.asf", kt::kMotionScale);
   kt::CVector markers[kt::kBoneCount];
-  if (skeleton.loaded()) skeleton.GlobalMarkerPositions(posture, markers);
+  if (!skeleton.loaded()) return 0;
+  skeleton.GlobalMarkerPositions(posture, markers);
+  kt::fuzz::RequireFinite(markers, sizeof markers);
   return 0;
 }

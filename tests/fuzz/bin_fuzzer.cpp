@@ -14,6 +14,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   kt::fuzz::WriteBytes(std::string(kt::fuzz::kTinyCache) + ".bin", data, size);
   kt::MotionData motion("tiny", kt::fuzz::kTinyAmc, kt::kMotionScale, 0, 120);
-  if (motion.frame_count() > 0) motion.MarkerPositions(kt::kRootRelativeMarkers);
+  if (motion.frame_count() <= 0) return 0;
+  kt::fuzz::RequireFinite(motion.postures());
+  kt::fuzz::RequireFinite(motion.MarkerPositions(kt::kRootRelativeMarkers));
   return 0;
 }

@@ -44,6 +44,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static kt::HeadlessLevelTextures textures;
   kt::BspLevel level(&textures);
-  if (level.LoadFromBytes({data, size}, "fuzz.bsp")) Exercise(level);
+  if (!level.LoadFromBytes({data, size}, "fuzz.bsp")) return 0;
+  kt::fuzz::RequireFinite(level.planes());
+  for (const kt::BspVertex& v : level.vertices()) kt::fuzz::RequireFinite(v.position, 12);
+  Exercise(level);
   return 0;
 }

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -33,6 +34,12 @@ void EnterScratchDir(const std::string& target) {
   fs::current_path(g_scratch);
   std::atexit(RemoveScratch);
   OpenLogFile("/dev/null");
+}
+
+void RequireFinite(const void* floats, size_t bytes) {
+  const float* f = static_cast<const float*>(floats);
+  for (size_t i = 0; i < bytes / sizeof(float); ++i)
+    if (!std::isfinite(f[i])) std::abort();
 }
 
 void WriteBytes(const std::string& path, const uint8_t* data, size_t size) {

@@ -16,6 +16,14 @@ namespace kt::fuzz {
 // log nowhere.
 void EnterScratchDir(const std::string& target);
 
+// Aborts when a float of the block is NaN or infinite: readers refuse such numbers before they
+// reach positions or rotations.
+void RequireFinite(const void* floats, size_t bytes);
+template <typename T>
+void RequireFinite(const std::vector<T>& values) {
+  RequireFinite(values.data(), values.size() * sizeof(T));
+}
+
 void WriteBytes(const std::string& path, const uint8_t* data, size_t size);
 void WriteText(const std::string& path, const std::string& text);
 

@@ -14,6 +14,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   kt::Image image;
   if (!kt::KT_DECODER({data, size}, image, "fuzz")) return 0;
   if (image.pixels.size() != size_t(image.width) * image.height * image.channels) std::abort();
-  kt::ApplyAlphaMode(image, 1);
   return 0;
 }

@@ -19,6 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   kt::fuzz::WriteBytes(std::string(kt::fuzz::kTinyCache) + KT_MARKER_EXT, data, size);
   kt::MotionData motion("tiny", kt::fuzz::kTinyAmc, kt::kMotionScale, 0, 120);
   kt::test::FakeGraphPlayer player(&motion, 2, KT_MARKER_KIND, 0.5f);
-  if (!player.MarkerCache().empty()) kt::CreateGraph(1, player, kt::test::NoCache());
+  if (player.MarkerCache().empty()) return 0;
+  kt::fuzz::RequireFinite(player.MarkerCache().data(), player.MarkerCache().size_bytes());
+  kt::CreateGraph(1, player, kt::test::NoCache());
   return 0;
 }
