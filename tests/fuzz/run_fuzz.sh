@@ -7,7 +7,7 @@
 # Targets: asf amc bin mpos mpos2 gra scene cvar bsp tga bmp jpeg l3ds. Findings go to
 # BUILD/findings/TARGET/. Environment: KINETROPE_FUZZ_BUILD (default build/fuzz-clang in the
 # source tree), KINETROPE_REALDATA_DIR (default ../shared/realdata beside the source tree).
-# Exits 77 when clang++ is not installed.
+# Exits 77 when clang++ is not installed, 1 on a finding (not libFuzzer's 77, which means skipped).
 set -euo pipefail
 src=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(realpath -m "${KINETROPE_FUZZ_BUILD:-$src/build/fuzz-clang}")
@@ -94,7 +94,7 @@ case $command in
     extra=()
     seeds=$(real_seeds "$target")
     if [ -n "$seeds" ]; then extra+=("-seed_inputs=$seeds"); fi
-    "$bin" -max_len="$(max_len "$target")" -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \
+    "$bin" -error_exitcode=1 -max_len="$(max_len "$target")" -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \
       -artifact_prefix="$findings/" "${extra[@]}" "$@" "$corpus"
     ;;
   replay)
@@ -103,7 +103,7 @@ case $command in
     bin=$(fuzzer "$target")
     files=()
     for f in "$@"; do files+=("$(realpath "$f")"); done
-    "$bin" -runs=1 "${files[@]}"
+    "$bin" -error_exitcode=1 -runs=1 "${files[@]}"
     ;;
   *)
     sed -n '2,10p' "$0" >&2
