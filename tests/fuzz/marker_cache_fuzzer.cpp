@@ -9,7 +9,7 @@
 #include "motion/motion_data.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  kt::fuzz::EnterScratchDir(KT_MARKER_EXT + 1);
+  kt::fuzz::EnterScratchDir(std::string(KT_MARKER_EXT).substr(1));
   kt::fuzz::InstallTinyClip();
   kt::MotionData warm("tiny", kt::fuzz::kTinyAmc, kt::kMotionScale, 0, 120);  // writes the .bin
   return 0;
