@@ -1,12 +1,8 @@
 // libFuzzer target: any bytes handed to the level loader either fail with a log line or load
 // into arrays that look-ups, collision and culling can walk without leaving their bounds.
-#include <unistd.h>
-
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
 
-#include "console/log.h"
+#include "fuzz_support.h"
 #include "level/bsp_level.h"
 #include "motion/frustum.h"
 
@@ -41,18 +37,16 @@ void Exercise(kt::BspLevel& level) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  // "bspdata.txt" and "log.txt" go to a scratch folder.
-  const auto dir =
-      std::filesystem::temp_directory_path() / ("kinetrope-bsp-fuzz-" + std::to_string(getpid()));
-  std::filesystem::create_directories(dir);
-  std::filesystem::current_path(dir);
-  kt::OpenLogFile("/dev/null");
+  kt::fuzz::EnterScratchDir("bsp");  // "bspdata.txt" is written there
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static kt::HeadlessLevelTextures textures;
   kt::BspLevel level(&textures);
-  if (level.LoadFromBytes({data, size}, "fuzz.bsp")) Exercise(level);
+  if (!level.LoadFromBytes({data, size}, "fuzz.bsp")) return 0;
+  kt::fuzz::RequireFinite(level.planes());
+  for (const kt::BspVertex& v : level.vertices()) kt::fuzz::RequireFinite(v.position, 12);
+  Exercise(level);
   return 0;
 }

@@ -1,17 +1,14 @@
 // libFuzzer target: any bytes read as a scene file either load or fail with a log line, never
 // reading out of bounds, overflowing or hanging. The working folder holds a skeleton, one tiny
-// clip and a tiny map, so motion, character, level and shader blocks really run.
-#include <unistd.h>
-
+// clip (with its caches, read as the game reads them) and a tiny map, so motion, character,
+// level and shader blocks really run.
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 
 #include "character/game_world.h"
-#include "console/log.h"
+#include "fuzz_support.h"
 #include "game/camera.h"
 #include "game/scene_loader.h"
 #include "level/bsp_level.h"
@@ -28,25 +25,12 @@ const char kTinyMap[] =
     "brush -4 -1 -4 4 0 4 floor\n"
     "brush 1 0 1 2 1 2 wall\n";
 
-void WriteText(const std::string& path, const std::string& text) {
-  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-  if (!folder.empty()) std::filesystem::create_directories(folder);
-  std::ofstream(path, std::ios::binary) << text;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  // "log.txt", "bspdata.txt" and graph caches go to a scratch folder.
-  const auto dir =
-      std::filesystem::temp_directory_path() / ("kinetrope-scene-fuzz-" + std::to_string(getpid()));
-  std::filesystem::create_directories(dir);
-  std::filesystem::current_path(dir);
-  kt::OpenLogFile("/dev/null");
-  // Clips are read, never cached: every run sees the same folder.
-  kt::SetMotionCachesEnabled(false);
-  kt::test::InstallTestSkeleton();
-  WriteText("data/motions/tiny.amc", kt::test::AmcText(kt::test::WalkPostures(6)));
+  kt::fuzz::EnterScratchDir("scene");
+  kt::fuzz::InstallTinyClip();
+  kt::MotionData warm("tiny", kt::fuzz::kTinyAmc, kt::kMotionScale, 0, 120);  // writes caches
   kt::LevelDescription map;
   std::string error;
   if (!kt::ParseLevelDescription(kTinyMap, map, error) || !kt::BuildLevel(map, "level.bsp"))
@@ -59,7 +43,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static kt::HeadlessLevelTextures textures;
   std::srand(8);
-  WriteText("fuzz.sce", std::string(reinterpret_cast<const char*>(data), size));
+  kt::fuzz::WriteBytes("fuzz.sce", data, size);
   // A fresh level and loader per input: what one scene creates dies with its loader.
   auto level = std::make_unique<kt::BspLevel>(&textures);
   {
