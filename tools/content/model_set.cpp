@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "painter.h"
+#include "render/image_writer.h"
 #include "render/l3ds_writer.h"
 
 namespace kt::content {
@@ -190,7 +191,7 @@ void WriteMaterial(L3DSWriter& w, const char* name, V3 diffuse, int shine, const
 
 // Polished plates: a cool sheen across, seams between plates and a rivet at each corner.
 Image Steel() {
-  Image im(128, 128);
+  Image im = Canvas(128, 128);
   FillGradient(im, 0, 0, 128, 128, Color{0.86, 0.88, 0.92}, Color{0.48, 0.5, 0.56});
   Glow(im, 40, 40, 60, 30, Color{1, 1, 1, 0.35});
   for (int y = 0; y < 128; y += 32) FillRect(im, 0, y, 128, y + 2, Color{0.25, 0.26, 0.3});
@@ -206,7 +207,7 @@ Image Steel() {
 
 // Dark leather with a stitched border.
 Image Leather() {
-  Image im(64, 64);
+  Image im = Canvas(64, 64);
   FillGradient(im, 0, 0, 64, 64, Color{0.42, 0.27, 0.15}, Color{0.28, 0.17, 0.09});
   for (int x = 2; x < 62; x += 6) {
     FillRect(im, x, 3, x + 3, 4, Color{0.8, 0.7, 0.45});
@@ -231,9 +232,14 @@ Bytes KnightModel() {
 }
 
 std::vector<GeneratedFile> MakeModelFiles() {
-  return {{kKnightModel, KnightModel()},
-          {"data/models/knight_steel.jpg", EncodeJpeg(Steel(), 90)},
-          {"data/models/knight_leather.jpg", EncodeJpeg(Leather(), 90)}};
+  std::vector<GeneratedFile> files = {{kKnightModel, KnightModel()}};
+  for (const auto& [path, image] : {std::pair("data/models/knight_steel.jpg", Steel()),
+                                    std::pair("data/models/knight_leather.jpg", Leather())}) {
+    std::vector<unsigned char> jpeg;
+    EncodeJPEG(image, 90, jpeg);
+    files.push_back({path, Bytes(jpeg.begin(), jpeg.end())});
+  }
+  return files;
 }
 
 }  // namespace kt::content

@@ -22,6 +22,17 @@ namespace {
 constexpr double kTau = 6.283185307179586;
 constexpr double kDt = 1.0 / kSoundRate;
 
+// Little-endian integers of a WAV file's header and samples.
+void Put16(Bytes& b, uint32_t v) {
+  b += char(v & 0xff);
+  b += char((v >> 8) & 0xff);
+}
+
+void Put32(Bytes& b, uint32_t v) {
+  Put16(b, v & 0xffff);
+  Put16(b, v >> 16);
+}
+
 }  // namespace
 
 // ---- 1. file encodings ------------------------------------------------------------------------
