@@ -5,8 +5,8 @@
 // a float ulp of the score for the marker scores, and at about one float ulp for the rotation
 // scores, whose reference rounds each dot product (and joint angle) to float.
 //
-// Sections: shared helpers - joint angles (type 0) - rotation agreement (type 1) -
-// root-relative markers (type 2) - aligned global markers (type 3) - factory.
+// Sections: weighted joints and workspaces - joint angles (type 0) - rotation agreement
+// (type 1) - root-relative markers (type 2) - aligned global markers (type 3) - factory.
 #include "graph/fast_window_scorer.h"
 
 #include <cblas.h>

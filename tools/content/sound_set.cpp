@@ -1,6 +1,6 @@
 // Sound synthesis. Sections:
 //   1. file encodings (WAV, MP3)
-//   2. signal helpers: noise, filters, resonators, reverb
+//   2. signal building blocks: noise, filters, resonators, reverb
 //   3. formant voice: shouts, groans, laughs, the announcer
 //   4. effects: swings, teleports, the death thud
 //   5. music: instruments, drums, songs
@@ -89,7 +89,7 @@ Bytes EncodeMp3(const Samples& samples, int rate, int kbps) {
 
 namespace {
 
-// ---- 2. signal helpers ------------------------------------------------------------------------
+// ---- 2. signal building blocks ----------------------------------------------------------------
 
 class Noise {
  public:
