@@ -24,27 +24,15 @@ constexpr int kSplashMilliseconds = 6000;
 
 }  // namespace
 
-// clang-format off
-wxBEGIN_EVENT_TABLE(App, wxApp)
-  EVT_KEY_DOWN(App::OnKeyDown)
-  EVT_KEY_UP(App::OnKeyUp)
-  EVT_LEFT_DOWN(App::OnMouse)
-  EVT_LEFT_UP(App::OnMouse)
-  EVT_LEFT_DCLICK(App::OnMouse)
-  EVT_MIDDLE_DOWN(App::OnMouse)
-  EVT_MIDDLE_UP(App::OnMouse)
-  EVT_MIDDLE_DCLICK(App::OnMouse)
-  EVT_RIGHT_DOWN(App::OnMouse)
-  EVT_RIGHT_UP(App::OnMouse)
-  EVT_RIGHT_DCLICK(App::OnMouse)
-  EVT_MOTION(App::OnMouse)
-  EVT_ENTER_WINDOW(App::OnMouse)
-  EVT_LEAVE_WINDOW(App::OnMouse)
-  EVT_ACTIVATE_APP(App::OnActivateApp)
-wxEND_EVENT_TABLE()
-// clang-format on
+wxBEGIN_EVENT_TABLE(App, wxApp) EVT_KEY_DOWN(App::OnKeyDown) EVT_KEY_UP(App::OnKeyUp)
+    EVT_LEFT_DOWN(App::OnMouse) EVT_LEFT_UP(App::OnMouse) EVT_LEFT_DCLICK(App::OnMouse)
+        EVT_MIDDLE_DOWN(App::OnMouse) EVT_MIDDLE_UP(App::OnMouse) EVT_MIDDLE_DCLICK(App::OnMouse)
+            EVT_RIGHT_DOWN(App::OnMouse) EVT_RIGHT_UP(App::OnMouse) EVT_RIGHT_DCLICK(App::OnMouse)
+                EVT_MOTION(App::OnMouse) EVT_ENTER_WINDOW(App::OnMouse)
+                    EVT_LEAVE_WINDOW(App::OnMouse) EVT_ACTIVATE_APP(App::OnActivateApp)
+                        wxEND_EVENT_TABLE()
 
-bool App::OnInit() {
+                            bool App::OnInit() {
   OpenLogFile();
   ShowSplash();
   frame_ = new wxSkeleton("Kinetrope v1", wxPoint(50, 50), wxSize(800, 630));

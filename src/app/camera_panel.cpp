@@ -50,9 +50,9 @@ wxBEGIN_EVENT_TABLE(CameraPanel, ToolPanel)
   EVT_SLIDER(kIdHdist, CameraPanel::OnSlider)
   EVT_SLIDER(kIdVdist, CameraPanel::OnSlider)
 wxEND_EVENT_TABLE()
-// clang-format on
+    // clang-format on
 
-CameraPanel::CameraPanel(wxWindow* parent, wxWindowID id)
+    CameraPanel::CameraPanel(wxWindow* parent, wxWindowID id)
     : ToolPanel(parent, id, wxTAB_TRAVERSAL, "panel") {
   auto* sizer = new wxBoxSizer(wxVERTICAL);
 

@@ -10,19 +10,12 @@
 
 namespace kt {
 
-// clang-format off
-wxBEGIN_EVENT_TABLE(GLView, wxGLCanvas)
-  EVT_WINDOW_CREATE(GLView::OnCreate)
-  EVT_SIZE(GLView::OnSize)
-  EVT_PAINT(GLView::OnPaint)
-  EVT_ERASE_BACKGROUND(GLView::OnEraseBackground)
-  EVT_ENTER_WINDOW(GLView::OnEnterWindow)
-  EVT_IDLE(GLView::OnIdle)
-wxEND_EVENT_TABLE()
-// clang-format on
+wxBEGIN_EVENT_TABLE(GLView, wxGLCanvas) EVT_WINDOW_CREATE(GLView::OnCreate) EVT_SIZE(GLView::OnSize)
+    EVT_PAINT(GLView::OnPaint) EVT_ERASE_BACKGROUND(GLView::OnEraseBackground)
+        EVT_ENTER_WINDOW(GLView::OnEnterWindow) EVT_IDLE(GLView::OnIdle) wxEND_EVENT_TABLE()
 
-GLView::GLView(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style,
-               const wxString& name)
+            GLView::GLView(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size,
+                           long style, const wxString& name)
     : wxGLCanvas(parent, id, nullptr, pos, size, style, name),
       context_(std::make_unique<wxGLContext>(this)),
       width_(size.GetWidth()),

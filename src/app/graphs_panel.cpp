@@ -32,9 +32,9 @@ wxBEGIN_EVENT_TABLE(GraphCanvas, wxGLCanvas)
   EVT_PAINT(GraphCanvas::OnPaint)
   EVT_ERASE_BACKGROUND(GraphCanvas::OnEraseBackground)
 wxEND_EVENT_TABLE()
-// clang-format on
+    // clang-format on
 
-GraphCanvas::GraphCanvas(wxWindow* parent, std::function<MotionController*()> source)
+    GraphCanvas::GraphCanvas(wxWindow* parent, std::function<MotionController*()> source)
     : wxGLCanvas(parent, wxID_ANY, nullptr, wxDefaultPosition, wxDefaultSize, 0, "graphCanvas"),
       context_(std::make_unique<wxGLContext>(this)),
       source_(std::move(source)) {

@@ -58,9 +58,9 @@ wxBEGIN_EVENT_TABLE(MotionControlPanel, ToolPanel)
   EVT_BUTTON(kIdPlay, MotionControlPanel::OnButton)
   EVT_SPINCTRL(kIdSpeed, MotionControlPanel::OnSpeed)
 wxEND_EVENT_TABLE()
-// clang-format on
+    // clang-format on
 
-MotionControlPanel::MotionControlPanel(wxWindow* parent, wxWindowID id)
+    MotionControlPanel::MotionControlPanel(wxWindow* parent, wxWindowID id)
     : ToolPanel(parent, id, wxTAB_TRAVERSAL, "panel") {
   step_size_.Register("player.StepSize", 1);
 

@@ -70,9 +70,9 @@ wxBEGIN_EVENT_TABLE(wxSkeleton, wxFrame)
   EVT_MENU(kIdExit, wxSkeleton::OnQuit)
   EVT_MENU(kIdAbout, wxSkeleton::OnAbout)
 wxEND_EVENT_TABLE()
-// clang-format on
+    // clang-format on
 
-wxSkeleton::wxSkeleton(const wxString& title, const wxPoint& pos, const wxSize& size)
+    wxSkeleton::wxSkeleton(const wxString& title, const wxPoint& pos, const wxSize& size)
     : wxFrame(nullptr, wxID_ANY, title, pos, size, wxDEFAULT_FRAME_STYLE) {
   full_screen_ = false;
   outer_splitter_ = new SashSplitter(this, kIdOuterSplitter, wxDefaultPosition, wxDefaultSize,
