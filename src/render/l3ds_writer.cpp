@@ -39,21 +39,16 @@ void L3DSWriter::Str(const std::string& s) {
   U8(0);
 }
 
-size_t L3DSWriter::OpenMain() {
-  const size_t main = Open(0x4D4D);
-  const size_t version = Open(0x0002);
+size_t L3DSWriter::OpenVersioned(uint16_t id, uint16_t version_id) {
+  const size_t chunk = Open(id);
+  const size_t version = Open(version_id);
   U32(3);
   Close(version);
-  return main;
+  return chunk;
 }
 
-size_t L3DSWriter::OpenEditor() {
-  const size_t editor = Open(0x3D3D);
-  const size_t version = Open(0x3D3E);
-  U32(3);
-  Close(version);
-  return editor;
-}
+size_t L3DSWriter::OpenMain() { return OpenVersioned(0x4D4D, 0x0002); }
+size_t L3DSWriter::OpenEditor() { return OpenVersioned(0x3D3D, 0x3D3E); }
 
 void L3DSWriter::Colour(uint16_t id, const std::array<float, 3>& rgb) {
   const size_t chunk = Open(id);

@@ -48,6 +48,9 @@ class L3DSWriter {
   const std::vector<unsigned char>& bytes() const { return bytes_; }
 
  private:
+  // Chunk `id` opening with a version chunk `version_id` holding 3.
+  size_t OpenVersioned(uint16_t id, uint16_t version_id);
+
   std::vector<unsigned char> bytes_;
 };
 
