@@ -1,4 +1,4 @@
-# Helpers shared by every folder's CMakeLists.
+# Functions shared by every folder's CMakeLists.
 
 # kinetrope_library(<folder> SOURCES ... DEPS ...): the library of one source folder, named
 # kt_<folder>, whose headers are included as "<folder>/<file>.h".
@@ -7,19 +7,6 @@ function(kinetrope_library folder)
   add_library(kt_${folder} STATIC ${ARG_SOURCES})
   target_include_directories(kt_${folder} PUBLIC ${CMAKE_SOURCE_DIR}/src)
   target_link_libraries(kt_${folder} PUBLIC ${ARG_DEPS})
-endfunction()
-
-# kinetrope_subdirs(): adds every direct subfolder that has a CMakeLists.txt, so that parallel
-# work on separate tools, tests or benchmarks never edits one shared list.
-function(kinetrope_subdirs)
-  file(GLOB children RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
-  list(SORT children)
-  foreach(child IN LISTS children)
-    if(IS_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/${child}
-       AND EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${child}/CMakeLists.txt)
-      add_subdirectory(${child})
-    endif()
-  endforeach()
 endfunction()
 
 # kinetrope_test(<name> SOURCES ... DEPS ...): one GoogleTest executable, registered with ctest.

@@ -165,8 +165,8 @@ void MotionController::StepBack(int n) {
 
 std::span<const CVector> MotionController::MarkerCache() {
   if (marker_cache_.empty() && motion_ && UsesMarkers(eval_type_))
-    marker_cache_ =
-        motion_->LoadMarkerPositions(eval_type_ == 2 ? kRootRelativeMarkers : kGlobalMarkers);
+    marker_cache_ = motion_->LoadMarkerPositions(
+        eval_type_ == kEvalRelativeMarkers ? kRootRelativeMarkers : kGlobalMarkers);
   return marker_cache_;
 }
 

@@ -8,7 +8,7 @@ namespace kt {
 namespace {
 
 // clang-format off
-const float kBodyWeights[5][kBoneCount] = {
+const float kBodyWeights[kBodyWeightTableCount][kBoneCount] = {
     // root, left leg (5), right leg (5), lowerback, upperback, thorax, lowerneck, upperneck,
     // head, left arm (7), right arm (7)
     {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1},
@@ -35,7 +35,7 @@ const float* BodyWeightsOf(const MotionController* m) {
 }  // namespace
 
 const float* BodyWeightTable(int type) {
-  return type >= 0 && type < 5 ? kBodyWeights[type] : nullptr;
+  return type >= 0 && type < kBodyWeightTableCount ? kBodyWeights[type] : nullptr;
 }
 
 SkeletonController::SkeletonController(Skeleton* skeleton) : skeleton_(skeleton) {

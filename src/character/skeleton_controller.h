@@ -13,6 +13,7 @@ namespace kt {
 // Per-joint overlay weights of a motion's BodyWeights type (0 whole body, 1 legs and trunk,
 // 2 arms, neck and head, 3 legs, 4 root and everything above the hips); nullptr outside 0-4.
 const float* BodyWeightTable(int type);
+inline constexpr int kBodyWeightTableCount = 5;
 
 class SkeletonController {
  public:

@@ -19,6 +19,7 @@
 #include "console/cvar.h"
 #include "console/log.h"
 #include "game/camera.h"
+#include "graph/graph_kinds.h"
 #include "level/bsp_level.h"
 #include "motion/motion_data.h"
 #include "motion/skeleton.h"
@@ -292,7 +293,7 @@ bool SceneLoader::Reader::TransitionGraphBlock() {
   if (keys < 5) return false;
 
   graph.motion = FindMotion(LowerCase(clip));
-  if (!graph.motion || graph.graph_type == 0) return false;
+  if (!graph.motion || graph.graph_type == kNoGraph) return false;
   // Taken now: a later change of the variable leaves this graph's blend time alone.
   if (graph.transition_time == -1.0f) {
     static CVar<float> transition_time("motionctrl.transition_time", 0.15f);

@@ -1,12 +1,14 @@
-# The fast row scan's own sources, its matrix-product library and kernel flags. Included by
-# this folder's CMakeLists.txt once fast_row_scan.cpp exists.
-find_library(KINETROPE_OPENBLAS openblas REQUIRED)
+# The fast row scan's own sources, its matrix-product library (OpenBLAS's CBLAS) and kernel
+# flags. Included by this folder's CMakeLists.txt when KINETROPE_FAST_ROW_SCAN is ON.
+set(BLA_VENDOR OpenBLAS)
+find_package(BLAS REQUIRED)
 find_package(Threads REQUIRED)
 target_sources(kt_graph PRIVATE
+  ${CMAKE_CURRENT_SOURCE_DIR}/fast_row_scan.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/fast_kernels.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/fast_window_scorer.cpp
 )
-target_link_libraries(kt_graph PRIVATE ${KINETROPE_OPENBLAS} Threads::Threads)
+target_link_libraries(kt_graph PRIVATE BLAS::BLAS Threads::Threads)
 # The kernels reproduce some of the reference's float roundings operation for operation, so
 # no multiply-add contraction; sqrt without errno and the dynamic cost model let the loops
 # vectorise.

@@ -5,8 +5,8 @@
 // a float ulp of the score for the marker scores, and at about one float ulp for the rotation
 // scores, whose reference rounds each dot product (and joint angle) to float.
 //
-// Sections: shared helpers - joint angles (type 0) - rotation agreement (type 1) -
-// root-relative markers (type 2) - aligned global markers (type 3) - factory.
+// Sections: weighted joints and workspaces - joint angles (type 0) - rotation agreement
+// (type 1) - root-relative markers (type 2) - aligned global markers (type 3) - factory.
 #include "graph/fast_window_scorer.h"
 
 #include <cblas.h>
@@ -69,7 +69,8 @@ void Reserve(const Tile& t, int window, int planes, ScoreWorkspace& ws) {
 
 class JointRotationScorer : public WindowScorer {
  public:
-  explicit JointRotationScorer(const RowScanInput& in) : in_(in), angles_(in.eval_type == 0) {
+  explicit JointRotationScorer(const RowScanInput& in)
+      : in_(in), angles_(in.eval_type == kEvalJointAngles) {
     const std::vector<int> joints = WeightedJoints(in.angle_weights, 1);
     const size_t n = size_t(in.frame_count), jc = joints.size();
     source_.resize(n * jc * 4);
@@ -448,12 +449,12 @@ class ZeroScorer : public WindowScorer {
 
 std::unique_ptr<WindowScorer> MakeWindowScorer(const RowScanInput& input) {
   switch (input.eval_type) {
-    case 0:
-    case 1:
+    case kEvalJointAngles:
+    case kEvalRotationAgreement:
       return std::make_unique<JointRotationScorer>(input);
-    case 2:
+    case kEvalRelativeMarkers:
       return std::make_unique<RelativeMarkerScorer>(input);
-    case 3:
+    case kEvalAlignedMarkers:
       return std::make_unique<AlignedMarkerScorer>(input);
     default:
       return std::make_unique<ZeroScorer>();

@@ -21,16 +21,16 @@ std::unique_ptr<TransitionGraph> CreateGraph(int graph_type, GraphPlayer& player
   if (player.FrameCount() <= 0 || !player.Motion()) return nullptr;
   std::unique_ptr<TransitionGraph> graph;
   switch (graph_type) {
-    case 1:
+    case kCutoffGraph:
       graph = std::make_unique<CutoffGraph>(player, options);
       break;
-    case 2:
+    case kRandomGraph:
       graph = std::make_unique<RandomGraph>(player, options);
       break;
-    case 4:
+    case kPeriodicGraph:
       graph = std::make_unique<PeriodicGraph>(player, options);
       break;
-    case 5:
+    case kPathGraph:
       graph = std::make_unique<PathGraph>(player, options);
       break;
     default:

@@ -9,6 +9,13 @@
 
 namespace kt {
 
+// The scene's "GraphType" codes.
+inline constexpr int kNoGraph = 0;
+inline constexpr int kCutoffGraph = 1;
+inline constexpr int kRandomGraph = 2;
+inline constexpr int kPeriodicGraph = 4;
+inline constexpr int kPathGraph = 5;
+
 // Jumps only at cutoffs, to the best edge.
 class CutoffGraph : public TransitionGraph {
  public:

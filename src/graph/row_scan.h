@@ -38,13 +38,18 @@ inline int JumpBlendLength(float frames_per_second, float seconds) {
   return frames >= float(kMaxJumpBlendLength) ? kMaxJumpBlendLength : static_cast<int>(frames);
 }
 
+// The scene's "EvalType" codes: the frame-similarity measure a graph is built with.
+inline constexpr int kEvalJointAngles = 0;
+inline constexpr int kEvalRotationAgreement = 1;
+inline constexpr int kEvalRelativeMarkers = 2;  // root-relative markers (".mpos")
+inline constexpr int kEvalAlignedMarkers = 3;   // aligned global markers (".mpos2")
+
 // Everything the scores need, as flat frame-major arrays, so the scan depends on no motion or
 // controller type. Frame f's data is at [f] (root positions) or [f * kJointCount + j].
 struct RowScanInput {
   int frame_count = 0;     // N
   int window = 1;          // L, the jump-blend length in frames (>= 1)
-  int eval_type = 2;       // 0 joint angles, 1 rotation agreement, 2 root-relative markers,
-                           // 3 aligned global markers; other types score 0
+  int eval_type = kEvalRelativeMarkers;  // one of the kEval* codes; other types score 0
   float threshold = 1.0f;  // T: a jump needs a score >= T
   // Last frame of each clip, ascending. Windows never straddle a clip end.
   std::span<const int> clip_ends;

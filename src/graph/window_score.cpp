@@ -29,11 +29,11 @@ const float kMarkerWeights[kJointCount] = {
 
 std::optional<float> SuggestedThreshold(int eval_type) {
   switch (eval_type) {
-    case 0:
+    case kEvalJointAngles:
       return 0.96f;
-    case 1:
+    case kEvalRotationAgreement:
       return 0.47f;
-    case 2:
+    case kEvalRelativeMarkers:
       return 0.96f;
     default:
       return std::nullopt;
@@ -135,13 +135,13 @@ float ScoreWindows(const RowScanInput& in, int a, int b, bool log_pair) {
   const size_t needed = size_t(in.frame_count) * kJointCount;
   if (UsesMarkers(in.eval_type) && in.markers.size() < needed) return 0.0f;
   switch (in.eval_type) {
-    case 0:
+    case kEvalJointAngles:
       return float(JointAngleScore(in, a, b));
-    case 1:
+    case kEvalRotationAgreement:
       return float(RotationAgreementScore(in, a, b));
-    case 2:
+    case kEvalRelativeMarkers:
       return float(RelativeMarkerScore(in, a, b, log_pair));
-    case 3:
+    case kEvalAlignedMarkers:
       return float(AlignedMarkerScore(in, a, b, log_pair));
     default:
       return 0.0f;

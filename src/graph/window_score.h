@@ -25,7 +25,9 @@ inline constexpr double kScoreMotionScale = 2.5;
 std::optional<float> SuggestedThreshold(int eval_type);
 
 // Whether a type compares marker positions (and so needs input.markers).
-inline bool UsesMarkers(int eval_type) { return eval_type == 2 || eval_type == 3; }
+inline bool UsesMarkers(int eval_type) {
+  return eval_type == kEvalRelativeMarkers || eval_type == kEvalAlignedMarkers;
+}
 
 // Score of the windows at a and b under input.eval_type. 0 when a window reaches past the last
 // frame, for unknown types, and for marker types without markers. Sums are formed in double

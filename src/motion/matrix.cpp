@@ -1,4 +1,4 @@
-// Double-precision 4x4 matrix helpers for the skeleton transforms.
+// Double-precision 4x4 matrices of the skeleton transforms: rotations, products, transposes.
 #include "motion/matrix.h"
 
 #include <cmath>

@@ -1,6 +1,7 @@
-// JPEG and TGA encoding.
+// JPEG, BMP, ICO and TGA encoding.
 #include "render/image_writer.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -42,7 +43,86 @@ bool Usable(const Image& image) {
          image.pixels.size() >= size_t(image.width) * image.height * image.channels;
 }
 
+void Put16(std::vector<unsigned char>& out, uint32_t v) {
+  out.push_back(static_cast<unsigned char>(v & 0xFF));
+  out.push_back(static_cast<unsigned char>((v >> 8) & 0xFF));
+}
+
+void Put32(std::vector<unsigned char>& out, uint32_t v) {
+  Put16(out, v & 0xFFFF);
+  Put16(out, v >> 16);
+}
+
+// The device-independent bitmap of a BMP or an icon: its header and the pixel rows bottom
+// first as BGR (24 bits) or BGRA (32). An icon's header counts the AND mask's rows too.
+void PutDib(std::vector<unsigned char>& out, const Image& image, int bits, int header_height) {
+  const size_t row = ((size_t(image.width) * bits / 8) + 3) & ~size_t(3);
+  Put32(out, 40);
+  Put32(out, uint32_t(image.width));
+  Put32(out, uint32_t(header_height));
+  Put16(out, 1);  // planes
+  Put16(out, uint32_t(bits));
+  Put32(out, 0);  // no compression
+  Put32(out, uint32_t(row * image.height));
+  Put32(out, 2835);  // 72 dots per inch
+  Put32(out, 2835);
+  Put32(out, 0);
+  Put32(out, 0);
+  for (int y = 0; y < image.height; ++y) {
+    const size_t start = out.size();
+    for (int x = 0; x < image.width; ++x) {
+      const unsigned char* p = image.Pixel(x, y);
+      out.push_back(p[2]);
+      out.push_back(p[1]);
+      out.push_back(p[0]);
+      if (bits == 32) out.push_back(image.channels == 4 ? p[3] : 255);
+    }
+    out.resize(start + row, 0);
+  }
+}
+
 }  // namespace
+
+std::vector<unsigned char> EncodeBMP(const Image& image) {
+  if (!Usable(image)) return {};
+  std::vector<unsigned char> dib;
+  PutDib(dib, image, 24, image.height);
+  std::vector<unsigned char> out = {'B', 'M'};
+  Put32(out, uint32_t(14 + dib.size()));
+  Put32(out, 0);
+  Put32(out, 54);  // pixels after the two headers
+  out.insert(out.end(), dib.begin(), dib.end());
+  return out;
+}
+
+std::vector<unsigned char> EncodeICO(const Image& image) {
+  if (!Usable(image)) return {};
+  std::vector<unsigned char> dib;
+  PutDib(dib, image, 32, image.height * 2);
+  const size_t mask_row = size_t((image.width + 31) / 32) * 4;
+  for (int y = 0; y < image.height; ++y) {
+    std::vector<unsigned char> row(mask_row, 0);
+    if (image.channels == 4)
+      for (int x = 0; x < image.width; ++x)
+        if (image.Pixel(x, y)[3] < 128)
+          row[size_t(x / 8)] |= static_cast<unsigned char>(0x80 >> (x % 8));
+    dib.insert(dib.end(), row.begin(), row.end());
+  }
+  std::vector<unsigned char> out;
+  Put16(out, 0);
+  Put16(out, 1);  // an icon
+  Put16(out, 1);  // one image
+  out.push_back(static_cast<unsigned char>(image.width >= 256 ? 0 : image.width));
+  out.push_back(static_cast<unsigned char>(image.height >= 256 ? 0 : image.height));
+  out.push_back(0);  // no palette
+  out.push_back(0);
+  Put16(out, 1);  // planes
+  Put16(out, 32);
+  Put32(out, uint32_t(dib.size()));
+  Put32(out, 22);  // the image after this one-entry directory
+  out.insert(out.end(), dib.begin(), dib.end());
+  return out;
+}
 
 bool EncodeJPEG(const Image& image, int quality, std::vector<unsigned char>& out) {
   out.clear();

@@ -1,5 +1,6 @@
 // Image encoding, the writing side of render/image.h: images bottom row first, as the readers
-// return them, into the bytes of a file. Used by the level builder and the content tools.
+// return them, into the bytes of a file. Used by the level builder and the content generator
+// (PNG files are written by render/screenshot.h).
 #pragma once
 
 #include <string>
@@ -12,6 +13,14 @@ namespace kt {
 // Baseline JPEG (libjpeg) of an RGB or RGBA image (alpha dropped). False with a log line when
 // the image is empty or libjpeg fails; `out` is then empty.
 bool EncodeJPEG(const Image& image, int quality, std::vector<unsigned char>& out);
+
+// Uncompressed 24-bit BMP of an RGB or RGBA image (alpha dropped), rows padded to four bytes.
+// Empty for an empty image.
+std::vector<unsigned char> EncodeBMP(const Image& image);
+
+// Icon file holding one 32-bit image: alpha kept (255 for RGB), the AND mask set where alpha
+// is below 128. Empty for an empty image.
+std::vector<unsigned char> EncodeICO(const Image& image);
 
 // Uncompressed true colour TGA: 24 bits for RGB, 32 for RGBA, rows bottom first. Empty for an
 // empty image.

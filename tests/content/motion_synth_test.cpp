@@ -133,7 +133,7 @@ TEST(AttackClip, SwingsLieAtTheSwingTablesFrames) {
     // The blade travels the way the swing's kind says, in the fighter's frame (+x its left).
     const Frames start = ForwardKinematics(attack[size_t(r.first + (r.last - r.first) / 5)]);
     const Frames end = ForwardKinematics(attack[size_t(r.last)]);
-    const Mat3 facing = Transpose(RotY(attack[size_t(r.first)].angles[kRoot].y * kDeg));
+    const Mat3 facing = Transpose(RotationY(attack[size_t(r.first)].angles[kRoot].y));
     const Vec3 move =
         facing * ((end.end[kRWrist] - end.end[kRoot]) - (start.end[kRWrist] - start.end[kRoot]));
     if (r.kind == 1) {

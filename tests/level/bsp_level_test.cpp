@@ -1,5 +1,5 @@
 // Loading a level: the y-up conversion, "bspdata.txt", texture look-up, the sky box, lightmap
-// brightening, shaders and their animation, and the helpers for patterns and entities.
+// brightening, shaders and their animation, and the look-ups of file patterns and entities.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -201,7 +201,7 @@ TEST_F(LevelLoad, VisibilityDecidesWhichClustersSeeEachOther) {
     for (int b = 0; b < 3; ++b) EXPECT_TRUE(level.ClusterVisible(a, b));
 }
 
-TEST(LevelHelpers, FormatsOnlyPatternsWithOnePlaceholder) {
+TEST(LevelLookups, FormatsOnlyPatternsWithOnePlaceholder) {
   std::string out;
   EXPECT_TRUE(FormatOnePlaceholder("sky_%s.jpg", 's', "lf", 0, out));
   EXPECT_EQ(out, "sky_lf.jpg");
@@ -212,7 +212,7 @@ TEST(LevelHelpers, FormatsOnlyPatternsWithOnePlaceholder) {
   EXPECT_FALSE(FormatOnePlaceholder("%s", 'd', "x", 0, out));
 }
 
-TEST(LevelHelpers, FindsThePlayerStartInTheGameFrame) {
+TEST(LevelLookups, FindsThePlayerStartInTheGameFrame) {
   const std::string entities =
       "{\n\"classname\" \"worldspawn\"\n}\n"
       "{\n\"origin\" \"10 20 30\"\n\"classname\" \"info_player_deathmatch\"\n\"angle\" \"90\"\n}\n";

@@ -1,112 +1,26 @@
 #include "model_builder.h"
 
 #include <cmath>
-#include <cstring>
 
 namespace kt::test {
 
 namespace {
 
-class Writer {
- public:
-  void U8(uint8_t v) { bytes.push_back(v); }
-  void U16(uint16_t v) {
-    U8(v & 0xFF);
-    U8(v >> 8);
-  }
-  void U32(uint32_t v) {
-    U16(v & 0xFFFF);
-    U16(v >> 16);
-  }
-  void F32(float f) {
-    uint32_t bits;
-    std::memcpy(&bits, &f, 4);
-    U32(bits);
-  }
-  void Str(const std::string& s) {
-    bytes.insert(bytes.end(), s.begin(), s.end());
-    U8(0);
-  }
-  size_t Open(uint16_t id) {
-    const size_t at = bytes.size();
-    U16(id);
-    U32(0);
-    return at;
-  }
-  void Close(size_t at) {
-    const uint32_t length = uint32_t(bytes.size() - at);
-    for (int k = 0; k < 4; ++k) bytes[at + 2 + k] = uint8_t(length >> (8 * k));
-  }
-  std::vector<unsigned char> bytes;
-};
-
-void WriteMaterial(Writer& w, const BuilderMaterial& m) {
+void WriteMaterial(L3DSWriter& w, const BuilderMaterial& m) {
   const size_t block = w.Open(0xAFFF);
-  size_t c = w.Open(0xA000);
+  const size_t name = w.Open(0xA000);
   w.Str(m.name);
-  w.Close(c);
-  c = w.Open(0xA020);
-  const size_t rgb = w.Open(0x0011);
-  for (float f : m.diffuse) w.U8(uint8_t(std::lround(f * 255)));
-  w.Close(rgb);
-  w.Close(c);
-  c = w.Open(0xA040);
-  const size_t pct = w.Open(0x0030);
-  w.U16(25);
-  w.Close(pct);
-  w.Close(c);
+  w.Close(name);
+  w.Colour(0xA020, m.diffuse);
+  w.Percent(0xA040, 25);
   if (!m.texture.empty()) {
     const size_t map = w.Open(0xA200);
-    const size_t name = w.Open(0xA300);
+    const size_t file = w.Open(0xA300);
     w.Str(m.texture);
-    w.Close(name);
+    w.Close(file);
     w.Close(map);
   }
   w.Close(block);
-}
-
-void WriteMesh(Writer& w, const BuilderMesh& m) {
-  const size_t object = w.Open(0x4000);
-  w.Str(m.name);
-  const size_t mesh = w.Open(0x4100);
-  size_t c = w.Open(0x4110);
-  w.U16(uint16_t(m.vertices.size()));
-  for (const auto& v : m.vertices)
-    for (float f : v) w.F32(f);
-  w.Close(c);
-  if (!m.uvs.empty()) {
-    c = w.Open(0x4140);
-    w.U16(uint16_t(m.uvs.size()));
-    for (const auto& uv : m.uvs) {
-      w.F32(uv[0]);
-      w.F32(uv[1]);
-    }
-    w.Close(c);
-  }
-  c = w.Open(0x4160);
-  for (float f : {1.f, 0.f, 0.f, 0.f, 1.f, 0.f, 0.f, 0.f, 1.f, 0.f, 0.f, 0.f}) w.F32(f);
-  w.Close(c);
-  const size_t faces = w.Open(0x4120);
-  w.U16(uint16_t(m.faces.size()));
-  for (const auto& f : m.faces) {
-    for (uint16_t i : f) w.U16(i);
-    w.U16(7);
-  }
-  if (!m.material.empty()) {
-    c = w.Open(0x4130);
-    w.Str(m.material);
-    w.U16(uint16_t(m.faces.size()));
-    for (size_t i = 0; i < m.faces.size(); ++i) w.U16(uint16_t(i));
-    w.Close(c);
-  }
-  if (!m.smoothing.empty()) {
-    c = w.Open(0x4150);
-    for (uint32_t s : m.smoothing) w.U32(s);
-    w.Close(c);
-  }
-  w.Close(faces);
-  w.Close(mesh);
-  w.Close(object);
 }
 
 void Walk(const std::vector<unsigned char>& f, size_t at, size_t end, std::vector<size_t>& out) {
@@ -149,26 +63,20 @@ ModelBuilder& ModelBuilder::Add(const BuilderMaterial& material) {
 }
 
 std::vector<unsigned char> ModelBuilder::Build(bool materials_first) const {
-  Writer w;
-  const size_t main = w.Open(0x4D4D);
-  size_t c = w.Open(0x0002);
-  w.U32(3);
-  w.Close(c);
-  const size_t editor = w.Open(0x3D3D);
-  c = w.Open(0x3D3E);
-  w.U32(3);
-  w.Close(c);
+  L3DSWriter w;
+  const size_t main = w.OpenMain();
+  const size_t editor = w.OpenEditor();
   if (materials_first)
     for (const auto& m : materials_) WriteMaterial(w, m);
-  for (const auto& m : meshes_) WriteMesh(w, m);
+  for (const auto& m : meshes_) w.Mesh(m);
   if (!materials_first)
     for (const auto& m : materials_) WriteMaterial(w, m);
   w.Close(editor);
-  c = w.Open(0xB000);  // keyframes: skipped by the reader
+  const size_t keyframes = w.Open(0xB000);  // skipped by the reader
   w.U32(0);
-  w.Close(c);
+  w.Close(keyframes);
   w.Close(main);
-  return w.bytes;
+  return w.bytes();
 }
 
 BuilderMesh Box(const std::string& name, std::array<float, 3> lo, std::array<float, 3> hi,

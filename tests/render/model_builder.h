@@ -1,6 +1,6 @@
-// Writes 3DS files for the tests and the fuzzer's seeds: named meshes with mapping coordinates,
-// face materials and smoothing groups, and materials with colours and a texture map. Chunk
-// lengths are filled in when a chunk closes, so a test can also damage them on purpose.
+// Writes 3DS files for the tests and the fuzzer's seeds through the game's 3DS writer: named
+// meshes with mapping coordinates, face materials and smoothing groups, and materials with a
+// colour and a texture map. ChunkOffsets finds the chunk headers so a test can damage lengths.
 #pragma once
 
 #include <array>
@@ -8,16 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "render/l3ds_writer.h"
+
 namespace kt::test {
 
-struct BuilderMesh {
-  std::string name;
-  std::vector<std::array<float, 3>> vertices;
-  std::vector<std::array<float, 2>> uvs;  // empty: no mapping chunk
-  std::vector<std::array<uint16_t, 3>> faces;
-  std::string material;             // empty: no face material chunk
-  std::vector<uint32_t> smoothing;  // empty: no smoothing chunk
-};
+// Named meshes: optional mapping, face material and smoothing chunks (render/l3ds_writer.h).
+using BuilderMesh = L3DSWriterMesh;
 
 struct BuilderMaterial {
   std::string name;

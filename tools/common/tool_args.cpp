@@ -1,4 +1,4 @@
-// Command-line helpers shared by the tools.
+// Argument parsing shared by the kinetrope-* tools.
 #include "tool_args.h"
 
 #include <cstdio>

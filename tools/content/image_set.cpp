@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "painter.h"
+#include "render/image_writer.h"
 
 namespace kt::content {
 
@@ -62,7 +63,7 @@ void Sword(Image& im, double x0, double y0, double x1, double y1, double width) 
 }
 
 Image Splash(const Fonts& f) {
-  Image im(480, 320);
+  Image im = Canvas(480, 320);
   FillGradient(im, 0, 0, 480, 320, Color{0.08, 0.07, 0.12}, Color{0.02, 0.02, 0.03});
   Glow(im, 240, 150, 260, 120, Color{0.5, 0.3, 0.12, 0.5});
   Sword(im, 120, 250, 380, 70, 9);
@@ -75,19 +76,19 @@ Image Splash(const Fonts& f) {
 }
 
 Image Cursor() {
-  return Image(32, 32);  // fully transparent: the full-screen game hides the pointer
+  return Canvas(32, 32);  // fully transparent: the full-screen game hides the pointer
 }
 
 // The main frame's icon: a sword across a dark red disc.
 Image FrameIcon() {
-  Image im(32, 32);
+  Image im = Canvas(32, 32);
   Glow(im, 16, 16, 18, 18, Color{0.45, 0.08, 0.08});
   Sword(im, 7, 25, 27, 5, 2.5);
   return im;
 }
 
 Image TitleScreen(const Fonts& f) {
-  Image im(800, 600);
+  Image im = Canvas(800, 600);
   CastleScene(im, Color{0.1, 0.08, 0.25}, Color{0.85, 0.45, 0.25}, Color{0.35, 0.3, 0.3}, 0.86);
   f.serif.DrawTitle(im, "KINETROPE", 250, 140, 78, kGoldTop, kGoldBottom, kOutline);
   f.serif.DrawTitle(im, "swordplay in motion", 250, 185, 30, Color{0.95, 0.9, 0.85},
@@ -103,7 +104,7 @@ Image TitleScreen(const Fonts& f) {
 
 // A menu item: gold text on pure black, filling the image's height.
 Image MenuItem(const Fonts& f, const std::string& text, int width) {
-  Image im(width, 64);
+  Image im = Canvas(width, 64);
   FillRect(im, 0, 0, width, 64, kBlack);
   int size = 50;
   while (size > 12 && f.serif.Measure(text, size) > width - 8) --size;
@@ -112,7 +113,7 @@ Image MenuItem(const Fonts& f, const std::string& text, int width) {
 }
 
 Image Banner(const Fonts& f, const std::string& title, const std::string& line, Color tint) {
-  Image im(800, 300);
+  Image im = Canvas(800, 300);
   FillGradient(im, 0, 0, 800, 300, Mix(tint, kBlack, 0.75), Mix(tint, kBlack, 0.95));
   Glow(im, 400, 130, 420, 110, Mix(tint, Color{1, 1, 1}, 0.2));
   FillRect(im, 0, 0, 800, 6, Color{0.8, 0.6, 0.25});
@@ -129,7 +130,7 @@ Image Banner(const Fonts& f, const std::string& title, const std::string& line, 
 // The bottom panel: labels above where the game draws the numbers (pen positions as shares
 // of the width; the digits fill 0.46 to 0.85 of the panel's height).
 Image Panel(const Fonts& f, const std::vector<std::pair<std::string, double>>& labels) {
-  Image im(800, 98);
+  Image im = Canvas(800, 98);
   FillGradient(im, 0, 0, 800, 98, Color{0.28, 0.25, 0.24}, Color{0.1, 0.09, 0.09});
   FillRect(im, 0, 0, 800, 4, Color{0.85, 0.65, 0.28});
   for (const auto& [text, share] : labels) {
@@ -149,14 +150,14 @@ constexpr double kColonAdvance = 0.0234375;
 
 // One glyph stretched into the left `share` of a 64 x 48 cell.
 Image DigitCell(const Fonts& f, const std::string& glyph, double share) {
-  Image big(160, 160);
+  Image big = Canvas(160, 160);
   f.sans.Draw(big, glyph, 20, 130, 140, Color{1, 1, 1}, Color{1, 1, 1});
   int x0 = big.width, y0 = big.height, x1 = -1, y1 = -1;
   for (int y = 0; y < big.height; ++y)
     for (int x = 0; x < big.width; ++x)
-      if (big.At(x, y)[3] > 8)
+      if (PixelFromTop(big, x, y)[3] > 8)
         x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
-  Image cell(64, 48);
+  Image cell = Canvas(64, 48);
   FillRect(cell, 0, 0, 64, 48, kBlack);
   if (x1 < 0) return cell;
   const double box_w = std::max(4.0, 64 * share - 4), box_h = 40;
@@ -166,14 +167,14 @@ Image DigitCell(const Fonts& f, const std::string& glyph, double share) {
       const double u = (x + 0.5 - 2) / box_w, v = (y + 0.5 - top) / height;
       if (u < 0 || u > 1 || v < 0 || v > 1) continue;
       const int sx = x0 + int(u * (x1 - x0 + 1)), sy = y0 + int(v * (y1 - y0 + 1));
-      const double k = big.At(std::min(sx, x1), std::min(sy, y1))[3] / 255.0;
+      const double k = PixelFromTop(big, std::min(sx, x1), std::min(sy, y1))[3] / 255.0;
       Blend(cell, x, y, Mix(Color{1, 0.97, 0.8}, Color{0.95, 0.6, 0.15}, v), k);
     }
   return cell;
 }
 
 Image EndScreen(const Fonts& f, bool won) {
-  Image im(800, 600);
+  Image im = Canvas(800, 600);
   if (won)
     CastleScene(im, Color{0.35, 0.55, 0.9}, Color{0.95, 0.85, 0.6}, Color{0.45, 0.42, 0.38}, 0.8);
   else
@@ -190,7 +191,7 @@ Image EndScreen(const Fonts& f, bool won) {
 }
 
 Image SwordGlow() {
-  Image im(64, 128);
+  Image im = Canvas(64, 128);
   FillRect(im, 0, 0, 64, 128, kBlack);
   Glow(im, 32, 64, 32, 64, Color{1, 1, 1});
   Glow(im, 32, 64, 10, 56, Color{1, 1, 1, 0.8});
@@ -254,6 +255,8 @@ const std::vector<Entry>& Entries() {
   return entries;
 }
 
+Bytes ToBytes(const std::vector<unsigned char>& bytes) { return Bytes(bytes.begin(), bytes.end()); }
+
 std::string DigitPath(int d) { return "data/images/" + std::to_string(d) + ".bmp"; }
 
 }  // namespace
@@ -271,11 +274,11 @@ std::vector<GeneratedFile> MakeImages(bool* fonts_ok) {
   std::vector<GeneratedFile> files;
   for (const Entry& e : Entries()) {
     const Image im = e.make(fonts);
-    files.push_back({e.path, e.format == Entry::kIco ? EncodeIco(im) : EncodeBmp(im)});
+    files.push_back({e.path, ToBytes(e.format == Entry::kIco ? EncodeICO(im) : EncodeBMP(im))});
   }
   for (int d = 0; d < 10; ++d)
-    files.push_back(
-        {DigitPath(d), EncodeBmp(DigitCell(fonts, std::to_string(d), kDigitAdvance[d] / 0.0625))});
+    files.push_back({DigitPath(d), ToBytes(EncodeBMP(DigitCell(fonts, std::to_string(d),
+                                                               kDigitAdvance[d] / 0.0625)))});
   return files;
 }
 

@@ -7,14 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "image_file.h"
+#include "generated_file.h"
 
 namespace kt::content {
-
-struct GeneratedFile {
-  std::string path;  // relative to the game folder, e.g. "data/images/0.bmp"
-  Bytes bytes;
-};
 
 // Every image; false in `fonts_ok` when no font could be opened (text is then missing).
 std::vector<GeneratedFile> MakeImages(bool* fonts_ok = nullptr);

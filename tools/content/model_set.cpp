@@ -5,9 +5,10 @@
 
 #include <array>
 #include <cmath>
-#include <cstring>
 
 #include "painter.h"
+#include "render/image_writer.h"
+#include "render/l3ds_writer.h"
 
 namespace kt::content {
 
@@ -15,14 +16,7 @@ namespace {
 
 using V3 = std::array<float, 3>;
 
-struct Mesh {
-  std::string name;
-  std::string material;
-  std::vector<V3> vertices;
-  std::vector<std::array<float, 2>> uvs;
-  std::vector<std::array<uint16_t, 3>> faces;
-  std::vector<uint32_t> smoothing;
-};
+using Mesh = L3DSWriterMesh;
 
 V3 Add(V3 a, V3 b) { return {a[0] + b[0], a[1] + b[1], a[2] + b[2]}; }
 V3 Scale(V3 a, float s) { return {a[0] * s, a[1] * s, a[2] * s}; }
@@ -118,8 +112,10 @@ constexpr V3 kSide = {1, 0, 0};
 std::vector<Mesh> KnightMeshes() {
   std::vector<Mesh> parts;
   auto part = [&](const char* name, const char* material) -> Mesh& {
-    parts.push_back({name, material, {}, {}, {}, {}});
-    return parts.back();
+    Mesh& mesh = parts.emplace_back();
+    mesh.name = name;
+    mesh.material = material;
+    return mesh;
   };
   // Helmet: a rounded pot with a flat top, a visor band and a crest.
   Mesh& head = part("head", "steel");
@@ -172,61 +168,18 @@ std::vector<Mesh> KnightMeshes() {
 
 // --- the file ------------------------------------------------------------------------------
 
-class ChunkWriter {
- public:
-  void U8(uint8_t v) { bytes.push_back(char(v)); }
-  void U16(uint16_t v) { Put16(bytes, v); }
-  void U32(uint32_t v) { Put32(bytes, v); }
-  void F32(float f) {
-    uint32_t bits;
-    std::memcpy(&bits, &f, 4);
-    U32(bits);
-  }
-  void Str(const std::string& s) {
-    bytes += s;
-    U8(0);
-  }
-  size_t Open(uint16_t id) {
-    const size_t at = bytes.size();
-    U16(id);
-    U32(0);
-    return at;
-  }
-  void Close(size_t at) {
-    const uint32_t length = uint32_t(bytes.size() - at);
-    for (int k = 0; k < 4; ++k) bytes[at + 2 + k] = char(uint8_t(length >> (8 * k)));
-  }
-  Bytes bytes;
-};
-
-void WriteColour(ChunkWriter& w, uint16_t id, V3 c) {
-  const size_t chunk = w.Open(id);
-  const size_t rgb = w.Open(0x0011);
-  for (float f : c) w.U8(uint8_t(std::lround(f * 255)));
-  w.Close(rgb);
-  w.Close(chunk);
-}
-
-void WritePercent(ChunkWriter& w, uint16_t id, int percent) {
-  const size_t chunk = w.Open(id);
-  const size_t p = w.Open(0x0030);
-  w.U16(uint16_t(percent));
-  w.Close(p);
-  w.Close(chunk);
-}
-
-void WriteMaterial(ChunkWriter& w, const char* name, V3 diffuse, int shine, const char* texture) {
+void WriteMaterial(L3DSWriter& w, const char* name, V3 diffuse, int shine, const char* texture) {
   const size_t block = w.Open(0xAFFF);
   size_t c = w.Open(0xA000);
   w.Str(name);
   w.Close(c);
-  WriteColour(w, 0xA010, Scale(diffuse, 0.3f));
-  WriteColour(w, 0xA020, diffuse);
-  WriteColour(w, 0xA030, {0.9f, 0.9f, 0.9f});
-  WritePercent(w, 0xA040, shine);
-  WritePercent(w, 0xA050, 0);
+  w.Colour(0xA010, Scale(diffuse, 0.3f));
+  w.Colour(0xA020, diffuse);
+  w.Colour(0xA030, {0.9f, 0.9f, 0.9f});
+  w.Percent(0xA040, shine);
+  w.Percent(0xA050, 0);
   const size_t map = w.Open(0xA200);
-  WritePercent(w, 0x0030, 100);
+  w.Percent(0x0030, 100);
   c = w.Open(0xA300);
   w.Str(texture);
   w.Close(c);
@@ -234,49 +187,11 @@ void WriteMaterial(ChunkWriter& w, const char* name, V3 diffuse, int shine, cons
   w.Close(block);
 }
 
-void WriteMesh(ChunkWriter& w, const Mesh& m) {
-  const size_t object = w.Open(0x4000);
-  w.Str(m.name);
-  const size_t trimesh = w.Open(0x4100);
-  size_t c = w.Open(0x4110);
-  w.U16(uint16_t(m.vertices.size()));
-  for (const V3& v : m.vertices)
-    for (float f : v) w.F32(f);
-  w.Close(c);
-  c = w.Open(0x4140);
-  w.U16(uint16_t(m.uvs.size()));
-  for (const auto& uv : m.uvs) {
-    w.F32(uv[0]);
-    w.F32(uv[1]);
-  }
-  w.Close(c);
-  c = w.Open(0x4160);
-  for (float f : {1.f, 0.f, 0.f, 0.f, 1.f, 0.f, 0.f, 0.f, 1.f, 0.f, 0.f, 0.f}) w.F32(f);
-  w.Close(c);
-  const size_t faces = w.Open(0x4120);
-  w.U16(uint16_t(m.faces.size()));
-  for (const auto& f : m.faces) {
-    for (uint16_t i : f) w.U16(i);
-    w.U16(7);  // all three edges visible
-  }
-  c = w.Open(0x4130);
-  w.Str(m.material);
-  w.U16(uint16_t(m.faces.size()));
-  for (size_t i = 0; i < m.faces.size(); ++i) w.U16(uint16_t(i));
-  w.Close(c);
-  c = w.Open(0x4150);
-  for (uint32_t s : m.smoothing) w.U32(s);
-  w.Close(c);
-  w.Close(faces);
-  w.Close(trimesh);
-  w.Close(object);
-}
-
 // --- the textures --------------------------------------------------------------------------
 
 // Polished plates: a cool sheen across, seams between plates and a rivet at each corner.
 Image Steel() {
-  Image im(128, 128);
+  Image im = Canvas(128, 128);
   FillGradient(im, 0, 0, 128, 128, Color{0.86, 0.88, 0.92}, Color{0.48, 0.5, 0.56});
   Glow(im, 40, 40, 60, 30, Color{1, 1, 1, 0.35});
   for (int y = 0; y < 128; y += 32) FillRect(im, 0, y, 128, y + 2, Color{0.25, 0.26, 0.3});
@@ -292,7 +207,7 @@ Image Steel() {
 
 // Dark leather with a stitched border.
 Image Leather() {
-  Image im(64, 64);
+  Image im = Canvas(64, 64);
   FillGradient(im, 0, 0, 64, 64, Color{0.42, 0.27, 0.15}, Color{0.28, 0.17, 0.09});
   for (int x = 2; x < 62; x += 6) {
     FillRect(im, x, 3, x + 3, 4, Color{0.8, 0.7, 0.45});
@@ -305,27 +220,26 @@ Image Leather() {
 }  // namespace
 
 Bytes KnightModel() {
-  ChunkWriter w;
-  const size_t main = w.Open(0x4D4D);
-  size_t c = w.Open(0x0002);
-  w.U32(3);
-  w.Close(c);
-  const size_t editor = w.Open(0x3D3D);
-  c = w.Open(0x3D3E);
-  w.U32(3);
-  w.Close(c);
+  L3DSWriter w;
+  const size_t main = w.OpenMain();
+  const size_t editor = w.OpenEditor();
   WriteMaterial(w, "steel", {0.78f, 0.8f, 0.85f}, 70, "knight_steel.jpg");
   WriteMaterial(w, "leather", {0.5f, 0.33f, 0.2f}, 15, "knight_leather.jpg");
-  for (const Mesh& m : KnightMeshes()) WriteMesh(w, m);
+  for (const Mesh& m : KnightMeshes()) w.Mesh(m);
   w.Close(editor);
   w.Close(main);
-  return w.bytes;
+  return Bytes(w.bytes().begin(), w.bytes().end());
 }
 
 std::vector<GeneratedFile> MakeModelFiles() {
-  return {{kKnightModel, KnightModel()},
-          {"data/models/knight_steel.jpg", EncodeJpeg(Steel(), 90)},
-          {"data/models/knight_leather.jpg", EncodeJpeg(Leather(), 90)}};
+  std::vector<GeneratedFile> files = {{kKnightModel, KnightModel()}};
+  for (const auto& [path, image] : {std::pair("data/models/knight_steel.jpg", Steel()),
+                                    std::pair("data/models/knight_leather.jpg", Leather())}) {
+    std::vector<unsigned char> jpeg;
+    EncodeJPEG(image, 90, jpeg);
+    files.push_back({path, Bytes(jpeg.begin(), jpeg.end())});
+  }
+  return files;
 }
 
 }  // namespace kt::content

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "image_set.h"
+#include "generated_file.h"
 
 namespace kt::content {
 

@@ -27,7 +27,7 @@ double Smootherstep(double x) {
   x = Clamp01(x);
   return x * x * x * (x * (6 * x - 15) + 10);
 }
-Mat3 Yaw(double degrees) { return RotY(degrees * kDeg); }
+Mat3 Yaw(double degrees) { return RotationY(degrees); }
 
 // Slow, smooth noise in [-amp, amp]: three sines at unrelated frequencies.
 class Wobble {

@@ -12,6 +12,23 @@
 
 namespace kt::content {
 
+Image Canvas(int width, int height) {
+  Image image;
+  image.width = width;
+  image.height = height;
+  image.channels = 4;
+  image.pixels.assign(size_t(width) * height * 4, 0);
+  return image;
+}
+
+unsigned char* PixelFromTop(Image& image, int x, int y) {
+  return image.Pixel(x, image.height - 1 - y);
+}
+
+const unsigned char* PixelFromTop(const Image& image, int x, int y) {
+  return image.Pixel(x, image.height - 1 - y);
+}
+
 Color Mix(Color a, Color b, double t) {
   return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t,
           a.a + (b.a - a.a) * t};
@@ -20,7 +37,7 @@ Color Mix(Color a, Color b, double t) {
 void Blend(Image& image, int x, int y, Color c, double k) {
   if (x < 0 || y < 0 || x >= image.width || y >= image.height) return;
   k = std::clamp(k * c.a, 0.0, 1.0);
-  uint8_t* p = image.At(x, y);
+  uint8_t* p = PixelFromTop(image, x, y);
   const double v[3] = {c.r, c.g, c.b};
   for (int i = 0; i < 3; ++i)
     p[i] = uint8_t(std::lround(p[i] * (1 - k) + std::clamp(v[i], 0.0, 1.0) * 255 * k));
@@ -82,14 +99,16 @@ void Vignette(Image& image, double strength) {
 void Grain(Image& image, double amount, unsigned seed) {
   std::mt19937 rng(seed);
   std::uniform_int_distribution<int> noise(-int(amount), int(amount));
-  for (size_t i = 0; i < image.rgba.size(); i += 4) {
-    const int n = noise(rng);
-    for (int c = 0; c < 3; ++c) {
-      // Pure black stays black: overlays rely on it being transparent.
-      if (image.rgba[i] == 0 && image.rgba[i + 1] == 0 && image.rgba[i + 2] == 0) break;
-      image.rgba[i + c] = uint8_t(std::clamp(image.rgba[i + c] + n, 1, 255));
+  for (int y = 0; y < image.height; ++y)
+    for (int x = 0; x < image.width; ++x) {
+      uint8_t* p = PixelFromTop(image, x, y);
+      const int n = noise(rng);
+      for (int c = 0; c < 3; ++c) {
+        // Pure black stays black: overlays rely on it being transparent.
+        if (p[0] == 0 && p[1] == 0 && p[2] == 0) break;
+        p[c] = uint8_t(std::clamp(p[c] + n, 1, 255));
+      }
     }
-  }
 }
 
 struct Font::Impl {

@@ -1,13 +1,21 @@
-// Drawing into an Image for the generated screens: gradients, boxes, glows, simple shapes and
-// text through FreeType with fonts found by fontconfig (the Liberation families).
+// Drawing into an image for the generated screens: gradients, boxes, glows, simple shapes and
+// text through FreeType with fonts found by fontconfig (the Liberation families). Images are
+// the renderer's (render/image.h, rows stored bottom first); drawing coordinates run from the
+// top-left corner down, as on the screen.
 #pragma once
 
 #include <memory>
 #include <string>
 
-#include "image_file.h"
+#include "render/image.h"
 
 namespace kt::content {
+
+// A transparent black RGBA image.
+Image Canvas(int width, int height);
+// The pixel `y` rows from the top.
+unsigned char* PixelFromTop(Image& image, int x, int y);
+const unsigned char* PixelFromTop(const Image& image, int x, int y);
 
 struct Color {
   double r = 0, g = 0, b = 0, a = 1;  // 0..1

@@ -8,7 +8,7 @@ namespace kt::content {
 
 namespace {
 
-Mat3 Yaw(double degrees) { return RotY(degrees * kDeg); }
+Mat3 Yaw(double degrees) { return RotationY(degrees); }
 
 // Solves a limb whose upper bone has three channels and whose lower bone bends about its own
 // x axis, both pointing down their local y axis at rest. The end of the lower bone (extended
@@ -70,14 +70,14 @@ Vec3 AnkleFromBall() {
 
 Vec3 HeelFromBall() { return {0, 0, AnkleFromBall().z - 0.5}; }
 
-Vec3 PitchFoot(Vec3 v, double pitch) { return RotX(-pitch * kDeg) * v; }
+Vec3 PitchFoot(Vec3 v, double pitch) { return RotationX(-pitch) * v; }
 
 Vec3 AnklePosition(const FootState& foot) {
   return foot.ball + Yaw(foot.yaw) * PitchFoot(AnkleFromBall(), foot.pitch);
 }
 
 static Mat3 RootRotation(const BodyTargets& t) {
-  return Yaw(t.yaw) * RotX(t.pitch * kDeg) * RotZ(-t.roll * kDeg);
+  return Yaw(t.yaw) * RotationX(t.pitch) * RotationZ(-t.roll);
 }
 
 void HipPositions(const BodyTargets& t, Vec3 out[2]) {

@@ -5,49 +5,13 @@
 
 namespace kt::content {
 
-Mat3 operator*(const Mat3& a, const Mat3& b) {
-  Mat3 r;
-  for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j)
-      r.m[i][j] = a.m[i][0] * b.m[0][j] + a.m[i][1] * b.m[1][j] + a.m[i][2] * b.m[2][j];
-  return r;
-}
-
 Vec3 operator*(const Mat3& a, Vec3 v) {
   return {a.m[0][0] * v.x + a.m[0][1] * v.y + a.m[0][2] * v.z,
           a.m[1][0] * v.x + a.m[1][1] * v.y + a.m[1][2] * v.z,
           a.m[2][0] * v.x + a.m[2][1] * v.y + a.m[2][2] * v.z};
 }
 
-Mat3 Transpose(const Mat3& a) {
-  Mat3 r;
-  for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j) r.m[i][j] = a.m[j][i];
-  return r;
-}
-
-Mat3 RotX(double t) {
-  Mat3 r;
-  r.m[1][1] = std::cos(t), r.m[1][2] = -std::sin(t);
-  r.m[2][1] = std::sin(t), r.m[2][2] = std::cos(t);
-  return r;
-}
-
-Mat3 RotY(double t) {
-  Mat3 r;
-  r.m[0][0] = std::cos(t), r.m[0][2] = std::sin(t);
-  r.m[2][0] = -std::sin(t), r.m[2][2] = std::cos(t);
-  return r;
-}
-
-Mat3 RotZ(double t) {
-  Mat3 r;
-  r.m[0][0] = std::cos(t), r.m[0][1] = -std::sin(t);
-  r.m[1][0] = std::sin(t), r.m[1][1] = std::cos(t);
-  return r;
-}
-
-Mat3 FromEuler(Vec3 d) { return RotZ(d.z * kDeg) * RotY(d.y * kDeg) * RotX(d.x * kDeg); }
+Mat3 FromEuler(Vec3 d) { return RotationZ(d.z) * RotationY(d.y) * RotationX(d.x); }
 
 Vec3 ToEuler(const Mat3& r) {
   double sy = -r.m[2][0];

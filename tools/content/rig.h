@@ -9,6 +9,7 @@
 #include <string>
 
 #include "motion/bone_table.h"
+#include "motion/matrix.h"
 
 namespace kt::content {
 
@@ -33,17 +34,12 @@ inline Vec3 Normalize(Vec3 a) {
 }
 inline Vec3 Lerp(Vec3 a, Vec3 b, double t) { return a + (b - a) * t; }
 
-// Row-major 3x3 rotation; columns are the frame's axes in the parent (or world) frame.
-struct Mat3 {
-  double m[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
-  Vec3 Col(int c) const { return {m[0][c], m[1][c], m[2][c]}; }
-};
-Mat3 operator*(const Mat3& a, const Mat3& b);
+// Rotations are the motion code's double-precision matrices (motion/matrix.h: RotationX, Y and
+// Z take degrees, Multiply, Transpose), of which only the upper-left 3x3 is used; columns are
+// the frame's axes in the parent (or world) frame.
+using Mat3 = DMatrix;
+inline Mat3 operator*(const Mat3& a, const Mat3& b) { return Multiply(a, b); }
 Vec3 operator*(const Mat3& a, Vec3 v);
-Mat3 Transpose(const Mat3& a);
-Mat3 RotX(double radians);
-Mat3 RotY(double radians);
-Mat3 RotZ(double radians);
 // Degrees in, R = Rz Ry Rx.
 Mat3 FromEuler(Vec3 degrees);
 // The inverse of FromEuler, y in [-90, 90].

@@ -1,6 +1,6 @@
 // Sound synthesis. Sections:
 //   1. file encodings (WAV, MP3)
-//   2. signal helpers: noise, filters, resonators, reverb
+//   2. signal building blocks: noise, filters, resonators, reverb
 //   3. formant voice: shouts, groans, laughs, the announcer
 //   4. effects: swings, teleports, the death thud
 //   5. music: instruments, drums, songs
@@ -21,6 +21,17 @@ namespace {
 
 constexpr double kTau = 6.283185307179586;
 constexpr double kDt = 1.0 / kSoundRate;
+
+// Little-endian integers of a WAV file's header and samples.
+void Put16(Bytes& b, uint32_t v) {
+  b += char(v & 0xff);
+  b += char((v >> 8) & 0xff);
+}
+
+void Put32(Bytes& b, uint32_t v) {
+  Put16(b, v & 0xffff);
+  Put16(b, v >> 16);
+}
 
 }  // namespace
 
@@ -78,7 +89,7 @@ Bytes EncodeMp3(const Samples& samples, int rate, int kbps) {
 
 namespace {
 
-// ---- 2. signal helpers ------------------------------------------------------------------------
+// ---- 2. signal building blocks ----------------------------------------------------------------
 
 class Noise {
  public:

@@ -30,7 +30,9 @@
 
 #include "console/log.h"
 #include "gra_file.h"
+#ifdef KINETROPE_FAST_ROW_SCAN
 #include "graph/fast_row_scan.h"
+#endif
 #include "graph/graph_kinds.h"
 #include "graph/window_score.h"
 #include "motion/motion_data.h"
@@ -145,7 +147,9 @@ int Build(const Args& args) {
   options.write_cache = false;
   kt::CutoffGraph graph(player, options);
   ProgressBar bar;
+#ifdef KINETROPE_FAST_ROW_SCAN
   kt::FastRowScanProgressScope progress([&bar](int done, int total) { bar.Update(done, total); });
+#endif
   if (args.flags.count("reference"))
     std::fputs("building with the reference row scan (no progress)\n", stderr);
   const auto start = std::chrono::steady_clock::now();
