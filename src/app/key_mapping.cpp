@@ -9,40 +9,22 @@ namespace kt {
 
 std::optional<ConsoleKeyPress> MapConsoleKey(int key_code) {
   switch (key_code) {
-    case '`':
-      return ConsoleKeyPress{ConsoleKey::kToggle};
-    case WXK_UP:
-      return ConsoleKeyPress{ConsoleKey::kHistoryBack};
-    case WXK_DOWN:
-      return ConsoleKeyPress{ConsoleKey::kHistoryForward};
-    case WXK_NUMPAD_ADD:
-    case '=':
-      return ConsoleKeyPress{ConsoleKey::kPadPlus};
-    case WXK_NUMPAD_DECIMAL:
-    case '.':
-      return ConsoleKeyPress{ConsoleKey::kPadDecimal};
-    case WXK_NUMPAD_SUBTRACT:
-    case '-':
-    case '_':  // Shift is held, which makes the minus an underscore
-      return ConsoleKeyPress{ConsoleKey::kPadMinus};
-    case '\'':
-      return ConsoleKeyPress{ConsoleKey::kQuote};
-    case WXK_BACK:
-      return ConsoleKeyPress{ConsoleKey::kBackspace};
-    case WXK_TAB:
-      return ConsoleKeyPress{ConsoleKey::kTab};
-    case WXK_RETURN:
-    case WXK_NUMPAD_ENTER:
-      return ConsoleKeyPress{ConsoleKey::kEnter};
+    // Shifted punctuation and the old keypad codes share a scan code with a key the console
+    // reads, but the console's table never had them.
+    case '~':
+    case '+':
+    case '>':
+    case '"':
+    case WXK_ADD:
+    case WXK_SUBTRACT:
+    case WXK_DECIMAL:
+    case WXK_NUMPAD_DELETE:
+      return std::nullopt;
     default:
       break;
   }
-  if (key_code == ' ' || (key_code >= '0' && key_code <= '9') ||
-      (key_code >= 'A' && key_code <= 'Z'))
-    return ConsoleKeyPress{ConsoleKey::kCode, key_code};
-  if (key_code >= 'a' && key_code <= 'z')
-    return ConsoleKeyPress{ConsoleKey::kCode, key_code - 'a' + 'A'};
-  return std::nullopt;
+  const std::optional<int> dik = MapDikCode(key_code);
+  return dik ? ConsoleKeyOfDik(*dik) : std::nullopt;
 }
 
 std::optional<int> MapDikCode(int key_code) {

@@ -205,7 +205,15 @@ void EnsureCharacterDrawing(const Skeleton& skeleton) {
   if (!r.glow_loaded) r.glow_loaded = LoadTexture(kGlowTexturePath, r.glow_texture);
 }
 
-void ResetCharacterDrawing() { Resources() = DrawingResources{}; }
+// The lists and the texture go with the context's other objects (the context stays when a
+// world is started again).
+void ResetCharacterDrawing() {
+  DrawingResources& r = Resources();
+  if (r.bone_list_base > 0) glDeleteLists(unsigned(r.bone_list_base), kBoneCount);
+  if (r.sword_list) glDeleteLists(r.sword_list, 1);
+  if (r.glow_texture) glDeleteTextures(1, &r.glow_texture);
+  r = DrawingResources{};
+}
 
 // ---- skeleton ----
 

@@ -10,7 +10,13 @@
 
 namespace kt {
 
+ScreenImage::~ScreenImage() {
+  if (texture) glDeleteTextures(1, &texture);
+}
+
 void ScreenImage::Load(const std::string& path, int alpha_mode) {
+  if (texture) glDeleteTextures(1, &texture);
+  texture = 0;
   loaded = LoadTexture(path, texture, alpha_mode);
 }
 

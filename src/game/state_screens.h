@@ -10,6 +10,10 @@ namespace kt {
 // One screen image, loaded as a texture when its state is made. A missing file leaves it
 // unloaded (the loader logs why) and drawing it does nothing.
 struct ScreenImage {
+  ScreenImage() = default;
+  ScreenImage(const ScreenImage&) = delete;
+  ScreenImage& operator=(const ScreenImage&) = delete;
+  ~ScreenImage();  // deletes the texture
   unsigned texture = 0;
   bool loaded = false;
   // Alpha mode 1 makes pure black transparent (menu items and digits over other images).

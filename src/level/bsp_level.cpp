@@ -79,6 +79,7 @@ BspLevel::BspLevel(LevelTextureLoader* textures)
 
 BspLevel::~BspLevel() {
   if (g_level == this) g_level = nullptr;
+  textures_->Release(owned_textures_);
 }
 
 bool BspLevel::Load(const std::string& path) {
@@ -179,7 +180,7 @@ void BspLevel::WriteTextures(FILE* report) {
     }
     const std::string file = TextureFile(t.name);
     if (!file.empty()) {
-      texture_names_[i] = int(textures_->LoadImage(file, 0));
+      texture_names_[i] = int(Keep(textures_->LoadImage(file, 0)));
     } else if (report) {
       std::fprintf(report, "%sNOT FOUND!!\n", used[i] ? "USED BUT " : "");
     }
@@ -190,7 +191,7 @@ void BspLevel::LoadLightmaps(const std::vector<uint8_t>& lightmaps) {
   std::vector<uint8_t> bright(kLightmapBytes);
   for (int i = 0; i < lightmap_count_; ++i) {
     Brighten(lightmaps.data() + size_t(i) * kLightmapBytes, bright.data());
-    lightmap_textures_[i] = textures_->LoadLightmap(bright.data());
+    lightmap_textures_[i] = Keep(textures_->LoadLightmap(bright.data()));
   }
 }
 
@@ -209,7 +210,7 @@ bool BspLevel::LoadSkyBox(const std::string& format) {
       LogPrintf("BspLevel: sky box pattern \"%s\" needs exactly one %%s", format.c_str());
       return false;
     }
-    const unsigned texture = textures_->LoadImage(path, 0);
+    const unsigned texture = Keep(textures_->LoadImage(path, 0));
     sky_box_[i] = texture ? int(texture) : -1;
     if (texture) textures_->ClampToEdge(texture);
   }
@@ -260,7 +261,7 @@ bool BspLevel::LoadShaderAnimation(LevelShader& shader, float speed, int first, 
       shader.anim_frames.clear();
       return false;
     }
-    shader.anim_frames[k] = textures_->LoadImage(path, 0);
+    shader.anim_frames[k] = Keep(textures_->LoadImage(path, 0));
   }
   shader.flags |= kShaderAnimate;
   return true;

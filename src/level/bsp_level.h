@@ -145,6 +145,12 @@ class BspLevel {
   void DrawFace(int face);
 
   LevelTextureLoader* textures_;
+  // Every texture the loader made for this level, given back when it goes.
+  std::vector<unsigned> owned_textures_;
+  unsigned Keep(unsigned texture) {
+    if (texture) owned_textures_.push_back(texture);
+    return texture;
+  }
   bool loaded_ = false;
 
   std::vector<BspVertex> vertices_;

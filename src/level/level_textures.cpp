@@ -35,6 +35,10 @@ class GLTextures final : public LevelTextureLoader {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
   }
+
+  void Release(const std::vector<unsigned>& textures) override {
+    if (!textures.empty()) glDeleteTextures(GLsizei(textures.size()), textures.data());
+  }
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace kt {
 
@@ -18,6 +19,8 @@ class LevelTextureLoader {
   virtual unsigned LoadLightmap(const uint8_t* rgb) = 0;
   // Both wrap modes clamp-to-edge (sky box images).
   virtual void ClampToEdge(unsigned texture) = 0;
+  // Gives back textures this loader made.
+  virtual void Release(const std::vector<unsigned>& /*textures*/) {}
 };
 
 // OpenGL textures through render/texture.h; needs a current context.

@@ -4,6 +4,7 @@
 #include "sim_runner.h"
 
 #include <GL/gl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -23,6 +24,7 @@
 #include "console/gl_console.h"
 #include "game/game_state.h"
 #include "game/world.h"
+#include "input/console_keys.h"
 #include "input/dik_codes.h"
 #include "input/input_devices.h"
 #include "render/offscreen.h"
@@ -79,6 +81,7 @@ std::string Usage() {
   return "usage: kinetrope-sim [--seconds S] [--dt STEP] [--size WxH] [--input FILE]\n"
          "                     [--random-input SEED] [--set NAME=VALUE]... "
          "[--shot SECONDS:FILE.png]...\n"
+         "                     [--restart] [--rss SECONDS]\n"
          "\n"
          "Runs the game in the working directory (data/ beside it; log.txt, cvar.ini and caches\n"
          "are written as the game writes them) without a window: offscreen OpenGL, SDL's dummy\n"
@@ -102,9 +105,14 @@ std::string Usage() {
          "  --set NAME=VALUE     assigns a console variable after start-up, as typed into the\n"
          "                       console (names keep their capitals)\n"
          "  --shot SECONDS:FILE  saves the first frame drawn at or after SECONDS as a PNG\n"
+         "  --restart            once the win or lose screen has been shown for 10 s, shuts the\n"
+         "                       world down and starts a new one (the --set assignments again)\n"
+         "  --rss SECONDS        prints the resident memory every SECONDS of simulated time\n"
+         "                       and after the last frame\n"
          "\n"
          "Output, one line per event and a summary last:\n"
          "  t=SECONDS state NAME started | t=SECONDS state NAME finished | t=SECONDS killed NAME\n"
+         "  t=SECONDS restart | t=SECONDS rss=KB\n"
          "  frames=N seconds=S wall=W fps=F player=X,Y,Z player_hp=H boss_hp=B alive=K "
          "running=NAME,...\n"
          "SECONDS, S, W, X, Y, Z, H and B are printed with three decimals (%.3f), F with one;\n"
@@ -122,7 +130,11 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& name = args[i];
     static const std::set<std::string> kValued = {"--seconds",      "--dt",  "--size", "--input",
-                                                  "--random-input", "--set", "--shot"};
+                                                  "--random-input", "--set", "--shot", "--rss"};
+    if (name == "--restart") {
+      options.restart = true;
+      continue;
+    }
     if (!kValued.count(name)) {
       error = "unknown option '" + name + "'";
       return false;
@@ -157,6 +169,9 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
       if (equals == std::string::npos || equals == 0 || equals + 1 == value.size())
         return bad("expected NAME=VALUE");
       options.sets.push_back(value);
+    } else if (name == "--rss") {
+      if (!ParseNumber(value, options.rss_every) || options.rss_every <= 0)
+        return bad("expected a period in seconds above 0");
     } else if (name == "--shot") {
       const size_t colon = value.find(':');
       Shot shot;
@@ -312,55 +327,8 @@ namespace {
 
 // ---- key routing ----
 
-struct ConsolePress {
-  ConsoleKey key;
-  int code = 0;
-};
-
-// What a scan code means to the console, as the program's key handler routes the same key.
-std::optional<ConsolePress> ConsoleKeyOf(int dik) {
-  static constexpr int kLetterDik[26] = {
-      kDikA, kDikB, kDikC, kDikD, kDikE, kDikF, kDikG, kDikH, kDikI, kDikJ, kDikK, kDikL, kDikM,
-      kDikN, kDikO, kDikP, kDikQ, kDikR, kDikS, kDikT, kDikU, kDikV, kDikW, kDikX, kDikY, kDikZ};
-  for (int i = 0; i < 26; ++i)
-    if (kLetterDik[i] == dik) return ConsolePress{ConsoleKey::kCode, 'A' + i};
-  if (dik >= kDik1 && dik < kDik0) return ConsolePress{ConsoleKey::kCode, '1' + (dik - kDik1)};
-  switch (dik) {
-    case kDik0:
-      return ConsolePress{ConsoleKey::kCode, '0'};
-    case kDikSpace:
-      return ConsolePress{ConsoleKey::kCode, ' '};
-    case kDikGrave:
-      return ConsolePress{ConsoleKey::kToggle};
-    case kDikUp:
-      return ConsolePress{ConsoleKey::kHistoryBack};
-    case kDikDown:
-      return ConsolePress{ConsoleKey::kHistoryForward};
-    case kDikAdd:
-    case kDikEquals:
-      return ConsolePress{ConsoleKey::kPadPlus};
-    case kDikDecimal:
-    case kDikPeriod:
-      return ConsolePress{ConsoleKey::kPadDecimal};
-    case kDikSubtract:
-    case kDikMinus:
-      return ConsolePress{ConsoleKey::kPadMinus};
-    case kDikApostrophe:
-      return ConsolePress{ConsoleKey::kQuote};
-    case kDikBack:
-      return ConsolePress{ConsoleKey::kBackspace};
-    case kDikTab:
-      return ConsolePress{ConsoleKey::kTab};
-    case kDikReturn:
-    case kDikNumpadEnter:
-      return ConsolePress{ConsoleKey::kEnter};
-    default:
-      return std::nullopt;
-  }
-}
-
 // The keys typed for one character of a `type` line (Typeable characters only).
-ConsolePress TypedKey(char c) {
+ConsoleKeyPress TypedKey(char c) {
   if (c >= 'a' && c <= 'z') return {ConsoleKey::kCode, c - 'a' + 'A'};
   switch (c) {
     case '=':
@@ -393,6 +361,32 @@ std::vector<std::string> RunningGameStates() {
 }
 
 // ---- run ----
+
+// The end screens appear this long after their state starts (see end_states.cpp); a restart
+// waits until one has been shown for kEndScreenShown.
+constexpr double kWinScreenAt = 8.0;
+constexpr double kLoseScreenAt = 5.0;
+constexpr double kEndScreenShown = 10.0;
+
+bool EndScreenShown() {
+  for (const auto& [name, screen_at] :
+       {std::pair{"WinGame", kWinScreenAt}, {"LoseGame", kLoseScreenAt}}) {
+    GameState* state = FindState(name);
+    if (state && state->running() && state->TimeInState() >= screen_at + kEndScreenShown)
+      return true;
+  }
+  return false;
+}
+
+// Resident set size in KB; 0 where /proc cannot tell.
+long ResidentKB() {
+  long pages = 0, resident = 0;
+  if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+    if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+    std::fclose(f);
+  }
+  return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
 
 // What the summary reports, taken after every whole frame: a quit inside a frame shuts the
 // world down before the runner could look.
@@ -442,6 +436,9 @@ class Runner {
   void Type(const std::string& text);
   void Apply(const InputEvent& event);
   bool ApplySets();
+  bool StartWorld(const WorldPlatform& platform);
+  void StopWorld();
+  void PrintRSS() { out_ << Now() << " rss=" << ResidentKB() << "\n"; }
   void PrintSummary(long long frames, double wall) const;
 
   const Options& options_;
@@ -462,7 +459,7 @@ void Runner::PressKey(int dik) {
   for (int modifier : {kDikLMenu, kDikRMenu, kDikLControl, kDikRControl})
     if (held_.count(modifier)) return;
   GLConsole* console = GetConsole();
-  const std::optional<ConsolePress> press = ConsoleKeyOf(dik);
+  const std::optional<ConsoleKeyPress> press = ConsoleKeyOfDik(dik);
   if (!console || !press) return;
   const bool shift = held_.count(kDikLShift) || held_.count(kDikRShift);
   console->PressKey(press->key, press->code, shift);
@@ -483,7 +480,7 @@ void Runner::Type(const std::string& text) {
   // them out first, as someone at the keyboard would.
   while (!console->InputLine().empty()) console->PressKey(ConsoleKey::kBackspace);
   for (char c : text) {
-    const ConsolePress press = TypedKey(c);
+    const ConsoleKeyPress press = TypedKey(c);
     console->PressKey(press.key, press.code, c == '_');
   }
   // Enter may run a command that quits: the console is gone afterwards.
@@ -541,6 +538,26 @@ void Runner::PrintSummary(long long frames, double wall) const {
   out_ << line << "\n";
 }
 
+// Start-up as the program's, then the runner's hooks and the --set assignments; false when the
+// console rejects one.
+bool Runner::StartWorld(const WorldPlatform& platform) {
+  WorldStartup(platform);
+  if (GameWorld* world = GetGameWorld())
+    world->on_kill = [this](Character& c) { out_ << Now() << " killed " << c.name() << "\n"; };
+  snapshot_ = TakeSnapshot();
+  return ApplySets();
+}
+
+// The program's exit hook (the console goes first and saves "cvar.ini"), then what the
+// program leaves to the end of the process: everything drawing made in the context. Keys
+// held go with the keyboard.
+void Runner::StopWorld() {
+  ResetWorld();
+  ResetCharacterDrawing();
+  ResetRenderer();
+  held_.clear();
+}
+
 int Runner::Run() {
   std::vector<InputEvent> script;
   if (!options_.input_file.empty()) {
@@ -579,12 +596,7 @@ int Runner::Run() {
     quit_code_ = code;
   };
   const auto wall_start = std::chrono::steady_clock::now();
-  WorldStartup(platform);
-  if (GameWorld* world = GetGameWorld())
-    world->on_kill = [this](Character& c) { out_ << Now() << " killed " << c.name() << "\n"; };
-  snapshot_ = TakeSnapshot();
-
-  int code = ApplySets() ? 0 : 2;
+  int code = StartWorld(platform) ? 0 : 2;
   std::optional<RandomInput> random;
   if (options_.random_seed) random.emplace(*options_.random_seed);
   const long long frames = FrameCount(options_);
@@ -593,6 +605,8 @@ int Runner::Run() {
   std::stable_sort(shots.begin(), shots.end(),
                    [](const Shot& a, const Shot& b) { return a.seconds < b.seconds; });
   long long frame = 0;
+  const long long rss_frames =
+      options_.rss_every > 0 ? std::max(1LL, std::llround(options_.rss_every / options_.dt)) : 0;
   while (code == 0 && !quit_ && frame < frames) {
     ++frame;
     // Set, not advanced, so that a long run does not gather rounding.
@@ -611,25 +625,31 @@ int Runner::Run() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glMatrixMode(GL_MODELVIEW);
     WorldFrame();
-    glFlush();
+    // Waits for the frame as a buffer swap would: frames only flushed pile up in the GL
+    // driver's queue (tens of megabytes a minute with the software rasteriser).
+    glFinish();
     if (quit_) break;
     snapshot_ = TakeSnapshot();
+    if (rss_frames && (frame % rss_frames == 0 || frame == frames)) PrintRSS();
     for (; next_shot < shots.size() && shots[next_shot].seconds <= now + kTimeSlack; ++next_shot) {
       if (!context->SavePNG(shots[next_shot].file)) {
         err_ << "kinetrope-sim: cannot write " << shots[next_shot].file << "\n";
         code = 1;
       }
     }
+    if (options_.restart && code == 0 && EndScreenShown()) {
+      out_ << Now() << " restart\n";
+      StopWorld();
+      if (!StartWorld(platform)) code = 2;
+    }
   }
+  if (rss_frames && quit_) PrintRSS();
   if (next_shot < shots.size() && code == 0)
     err_ << "kinetrope-sim: the game quit before the shot at "
          << Format("%.3f", shots[next_shot].seconds) << " s\n";
   const double wall =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - wall_start).count();
-  // The program's exit hook: the console goes first and saves "cvar.ini".
-  ResetWorld();
-  ResetCharacterDrawing();
-  ResetRenderer();
+  StopWorld();
   ObserveGameStates(nullptr);
   SetProcessClock(nullptr);
   context.reset();

@@ -33,6 +33,8 @@ struct Options {
   std::optional<uint32_t> random_seed;  // --random-input
   std::vector<std::string> sets;        // "NAME=VALUE", in command-line order
   std::vector<Shot> shots;              // in command-line order
+  bool restart = false;                 // --restart
+  double rss_every = 0.0;               // --rss: 0 prints no resident-memory lines
 };
 
 // The usage text, formats of the output lines included.
