@@ -1,13 +1,11 @@
-// The 3DS reader: meshes, materials and normals from generated files, refusal of damaged ones,
-// and the real models' counts, textures and extent.
+// The 3DS reader: meshes, materials and normals from generated files, refusal of damaged ones
+// (any other damage is left to the l3ds fuzz target), and the real models' counts and extent.
 #include "render/l3ds.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
-#include <random>
 
 #include "log_capture.h"
 #include "model_builder.h"
@@ -121,12 +119,6 @@ Bytes Edited(Bytes file, Edit edit) {
   return file;
 }
 
-// Offset of the first byte after the first `text` in the file.
-size_t After(const Bytes& f, const char* text) {
-  return std::search(f.begin(), f.end(), text, text + std::strlen(text) + 1) - f.begin() +
-         std::strlen(text) + 1;
-}
-
 // A file holding one material block: a name and then `chunk`.
 Bytes MaterialWith(const Bytes& chunk) {
   Bytes block = {0x00, 0xA0, 8, 0, 0, 0, 'm', 0};
@@ -145,40 +137,22 @@ TEST(L3DSTest, RefusesDamagedFilesWithTheReadersMessage) {
   const char* kRead = "L3DS::LoadFile - error reading from file";
   BuilderMesh bad_face = Box("alpha", {0, 0, 0}, {1, 1, 1});
   bad_face.faces[0][1] = 8;  // vertex 8 of 8
-  BuilderMesh few_vertices = Box("alpha", {0, 0, 0}, {1, 1, 1});
-  few_vertices.vertices.resize(3);
-  BuilderMesh short_smoothing = Box("alpha", {0, 0, 0}, {1, 1, 1});
-  short_smoothing.smoothing.assign(11, 1);
-  const Bytes steel = ModelBuilder().Add(Box("alpha", {0, 0, 0}, {1, 1, 1}, "steel")).Build();
+  // A cut inside the geometry, with the main chunk's length made to fit it.
+  Bytes cut(good.begin(), good.begin() + good.size() / 2);
+  Put32(cut, 2, uint32_t(cut.size()));
   const struct {
     const char* what;
     Bytes bytes;
     const char* message;
   } cases[] = {
       {"not a 3DS file", Edited(good, [](Bytes& f) { f[0] = 'P'; }), kFormat},
-      {"too short", {0x4D, 0x4D, 6}, kFormat},
       {"main longer than the file",
        Edited(good, [](Bytes& f) { Put32(f, 2, uint32_t(f.size() + 1)); }), kRead},
       {"face index past the vertices", ModelBuilder().Add(bad_face).Build(), kRead},
-      // The face material list claims 13 of 12 faces.
-      {"face material count", Edited(steel, [](Bytes& f) { f[After(f, "steel")] = 13; }),
-       kRead},
-      // More vertices than the chunk holds.
-      {"vertex count past its chunk",
-       Edited(ModelBuilder().Add(few_vertices).Build(),
-              [](Bytes& f) { f[After(f, "alpha") + 12] = 200; }),
-       kRead},
-      {"short smoothing groups", ModelBuilder().Add(short_smoothing).Build(), kRead},
+      {"cut inside the geometry (not read as a shorter model)", cut, kRead},
       {"colour without a colour chunk",
        MaterialWith({0x20, 0xA0, 12, 0, 0, 0, 0x30, 0, 6, 0, 0, 0}),
        "L3DS::ReadColor - error this is not a color chunk"},
-      {"percentage without a percentage chunk",
-       MaterialWith({0x40, 0xA0, 12, 0, 0, 0, 0x11, 0, 6, 0, 0, 0}),
-       "L3DS::ReadPercentage - error, the chunk is not a percentage chunk"},
-      {"material without a name",  // the name chunk becomes an unknown one
-       Edited(MaterialWith({}), [](Bytes& f) { f[f.size() - 7] = 0x10; }),
-       "L3DS::ReadMaterial - error, expected chunk not found"},
-      {"unterminated name", Edited(MaterialWith({}), [](Bytes& f) { f.back() = 'x'; }), kRead},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -193,50 +167,6 @@ TEST(L3DSTest, RefusesDamagedFilesWithTheReadersMessage) {
   L3DS reader;
   EXPECT_FALSE(reader.LoadFile("no_such_model.3ds"));
   EXPECT_TRUE(log.Contains("L3DS::LoadFile - cannot open file"));
-}
-
-// Every prefix of a file, with the main chunk's length made to fit it so the reader goes in,
-// and every chunk length replaced by values around its limits. Under the sanitizer build this
-// shows that no damaged length or count reads outside the bytes.
-void TortureFile(const std::vector<unsigned char>& good, size_t step) {
-  test::LogCapture quiet;
-  for (size_t n = 0; n < good.size(); n += step) {
-    std::vector<unsigned char> f(good.begin(), good.begin() + n);
-    if (n >= 6) Put32(f, 2, uint32_t(n));
-    L3DS reader;
-    reader.LoadFromMemory(f);  // may succeed when the cut falls between chunks
-  }
-  const std::vector<size_t> offsets = test::ChunkOffsets(good);
-  ASSERT_GT(offsets.size(), 10u);
-  for (size_t at : offsets) {
-    uint32_t length = 0;
-    for (int k = 0; k < 4; ++k) length |= uint32_t(good[at + 2 + k]) << (8 * k);
-    for (uint32_t bad : {0u, 5u, 6u, 7u, length - 1, length + 1, length + 1000, 0xFFFFFFFFu}) {
-      auto f = good;
-      Put32(f, at + 2, bad);
-      L3DS reader;
-      reader.LoadFromMemory(f);
-    }
-  }
-  std::mt19937 random(8);
-  for (int round = 0; round < 300; ++round) {
-    auto f = good;
-    for (int k = 0; k < 4; ++k) f[random() % f.size()] = uint8_t(random());
-    L3DS reader;
-    reader.LoadFromMemory(f);
-  }
-}
-
-TEST(L3DSTest, TruncatedAndCorruptedFilesFailCleanly) {
-  const auto good = TwoBoxFile();
-  TortureFile(good, 1);
-  // A cut inside the geometry is refused (not read as a shorter model).
-  auto f = std::vector<unsigned char>(good.begin(), good.begin() + good.size() / 2);
-  Put32(f, 2, uint32_t(f.size()));
-  LogCapture log;
-  L3DS reader;
-  EXPECT_FALSE(reader.LoadFromMemory(f));
-  EXPECT_TRUE(log.Contains("L3DS::LoadFile - error reading from file"));
 }
 
 struct RealModel {
@@ -287,17 +217,6 @@ TEST(L3DSTest, RealModelsHaveTheirMeshesCountsAndTextures) {
   EXPECT_NEAR(lo[0], -0.344, 1e-3);
   EXPECT_NEAR(hi[2], 1.335, 1e-3);
   EXPECT_NEAR(hi[1], 0.140, 1e-3);
-}
-
-TEST(L3DSTest, DamagedRealModelsFailCleanly) {
-  KT_REQUIRE_REALDATA();
-  for (const char* file : {"test1.3ds", "jeep1.3ds"}) {
-    SCOPED_TRACE(file);
-    const std::string text = test::ReadFile(test::RealDataDir() / "3ds" / file);
-    ASSERT_FALSE(text.empty());
-    const std::vector<unsigned char> good(text.begin(), text.end());
-    TortureFile(good, 7);
-  }
 }
 
 }  // namespace

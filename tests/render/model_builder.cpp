@@ -23,33 +23,6 @@ void WriteMaterial(L3DSWriter& w, const BuilderMaterial& m) {
   w.Close(block);
 }
 
-void Walk(const std::vector<unsigned char>& f, size_t at, size_t end, std::vector<size_t>& out) {
-  // Chunks whose contents start with other chunks (the rest hold data first).
-  static const uint16_t kParents[] = {0x4D4D, 0x3D3D, 0x4100, 0xAFFF, 0xA010,
-                                      0xA020, 0xA030, 0xA040, 0xA200};
-  while (at + 6 <= end) {
-    const uint16_t id = uint16_t(f[at] | (f[at + 1] << 8));
-    uint32_t length = 0;
-    for (int k = 0; k < 4; ++k) length |= uint32_t(f[at + 2 + k]) << (8 * k);
-    if (length < 6 || length > end - at) return;
-    out.push_back(at);
-    size_t inner = at + 6;
-    bool parent = false;
-    for (uint16_t p : kParents) parent |= p == id;
-    if (id == 0x4000) {  // name first
-      while (inner < at + length && f[inner]) ++inner;
-      ++inner;
-      parent = true;
-    } else if (id == 0x4120) {
-      const size_t n = f[inner] | (f[inner + 1] << 8);
-      inner += 2 + 8 * n;
-      parent = true;
-    }
-    if (parent) Walk(f, inner, at + length, out);
-    at += length;
-  }
-}
-
 }  // namespace
 
 ModelBuilder& ModelBuilder::Add(const BuilderMesh& mesh) {
@@ -140,12 +113,6 @@ const std::vector<PartSpan>& PartSpans() {
       {"leftfoot", j[14], j[15]}, {"rightuleg", j[8], j[9]},    {"rightlleg", j[9], j[10]},
       {"rightfoot", j[10], j[11]}};
   return spans;
-}
-
-std::vector<size_t> ChunkOffsets(const std::vector<unsigned char>& file) {
-  std::vector<size_t> out;
-  Walk(file, 0, file.size(), out);
-  return out;
 }
 
 }  // namespace kt::test

@@ -1,6 +1,6 @@
 // Writes 3DS files for the tests and the fuzzer's seeds through the game's 3DS writer: named
 // meshes with mapping coordinates, face materials and smoothing groups, and materials with a
-// colour and a texture map. ChunkOffsets finds the chunk headers so a test can damage lengths.
+// colour and a texture map.
 #pragma once
 
 #include <array>
@@ -49,8 +49,5 @@ struct PartSpan {
   std::array<float, 3> base, tip;
 };
 const std::vector<PartSpan>& PartSpans();
-
-// One offset per chunk header in the file, depth first (for damaging lengths).
-std::vector<size_t> ChunkOffsets(const std::vector<unsigned char>& file);
 
 }  // namespace kt::test
