@@ -201,19 +201,13 @@ int CountOther(const Image& image, int x0, int y0, int x1, int y1, const Rgba& c
   return count;
 }
 
-TEST_F(RendererTest, ConsoleSlidesInShowsTextOnItsPanelAndClosedLeavesOnlyTheFrameRate) {
+TEST_F(RendererTest, ConsoleShowsTextOnItsPanelAndClosedLeavesOnlyTheFrameRate) {
   CVar<int>("world.draw_ground", 1) = 0;
   GLConsole console(nullptr, nullptr, 12, 0.75f);
   GetRenderer().AttachConsole(&console);
   FrameScene scene;
-  GetRenderer().Frame(scene);  // starts the slide-in clock at 0: nothing covers the top yet
-  EXPECT_PRED2(Near, PixelAt(80, height_ - 2), kSky);
-  clock_.Advance(0.375);
-  GetRenderer().Frame(scene);  // half way: 0.375 of the height
+  GetRenderer().Frame(scene);  // starts the slide-in clock (its pace: gl_console_test)
   const Rgba panel = {204, 51, 76, 0};
-  EXPECT_PRED2(Near, PixelAt(80, height_ - 2), panel);
-  EXPECT_PRED2(Near, PixelAt(80, height_ - 50), kSky);
-
   console.Print("HELLO WORLD", kLineNormal);
   console.Print("SOMETHING WRONG", kLineError);
   clock_.Advance(1.0);
@@ -224,15 +218,6 @@ TEST_F(RendererTest, ConsoleSlidesInShowsTextOnItsPanelAndClosedLeavesOnlyTheFra
   EXPECT_PRED2(Near, PixelAt(150, bottom - 3), kSky);
   // The input row sits 7 pixels above the panel's lower edge, the two lines above it.
   EXPECT_GT(CountOther(image, 0, bottom + 4, 100, bottom + 60, panel), 40);
-  int yellow = 0, orange = 0;
-  for (int y = bottom; y < height_; ++y)
-    for (int x = 0; x < width_; ++x) {
-      const unsigned char* p = image.Pixel(x, y);
-      yellow += p[0] > 240 && p[1] > 240 && p[2] < 80;
-      orange += p[0] > 240 && p[1] > 110 && p[1] < 140 && p[2] < 80;
-    }
-  EXPECT_GT(yellow, 20);
-  EXPECT_GT(orange, 20);
 
   // Closed, nothing is left but the frame rate: "0.00 FPS" in white at (10, 10).
   console.Toggle();
