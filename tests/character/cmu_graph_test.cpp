@@ -1,6 +1,6 @@
-// Transition graphs of real captured clips (CMU): built (fast and reference scans alike),
-// exported and read back identical;
-// CutoffGraph playback jumping at its cutoff; PathGraph planning a turn.
+// Transition graphs of real captured clips (CMU): built, exported and read back identical (the
+// fast scan against the reference is fast_row_scan_test's); CutoffGraph playback jumping at its
+// cutoff; PathGraph planning a turn.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -89,17 +89,6 @@ TEST_F(CmuGraphs, WalkGraphIsBuiltWrittenAndReadBackIdentical) {
   ExpectSameGraph(g, *read.graph());
   ASSERT_TRUE(read.graph()->ExportGraph("again.gra"));
   EXPECT_EQ(test::ReadFile("again.gra"), written);
-
-  // The fast row scan builds the same graph as the reference one.
-  MotionController c(walk.get(), 0, kWalkThreshold, 2);
-  GraphBuildOptions reference, fast;
-  reference.row_scan = RowScanKind::kReference;
-  reference.write_cache = fast.write_cache = false;
-  fast.row_scan = RowScanKind::kFast;
-  auto a = CreateGraph(1, c, reference);
-  auto b = CreateGraph(1, c, fast);
-  ASSERT_TRUE(a && b);
-  ExpectSameGraph(*a, *b);
 }
 
 TEST_F(CmuGraphs, CutoffGraphJumpsAtTheCutoffWithoutAPop) {
