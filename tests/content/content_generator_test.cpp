@@ -9,9 +9,7 @@
 
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <regex>
-#include <set>
 #include <sstream>
 
 #include "image_set.h"
@@ -120,59 +118,6 @@ TEST(DefaultScene, NamesEveryClipItsLevelAndItsFighters) {
     EXPECT_NE(std::find(entities.begin(), entities.end(), e), entities.end()) << e;
   // Values must not end a block early: no "End" or "END" inside a key line.
   for (const std::string& line : SceneValues("MotionName")) EXPECT_EQ(line.find("End"), line.npos);
-}
-
-// The scene read by the rules of the format: a header line; "//" lines are comments; "* Key"
-// starts a block; inside, "Key: value" lines until a line holding "End" or "END"; each block
-// uses only its own keys and at least its minimum number of them.
-TEST(DefaultScene, FollowsTheSceneFileRules) {
-  const std::map<std::string, std::pair<std::set<std::string>, int>> blocks = {
-      {"MotionData", {{"MotionName", "AMCFiles", "BodyWeights", "FrameRate"}, 3}},
-      {"MotionDataSet",
-       {{"AttackMotion", "DefensiveMotion", "IdleMotion", "MoveMotion", "ExtraMotion",
-         "AttackGraphID", "DefensiveGraphID", "IdleGraphID", "MoveGraphID", "ExtraGraphID", "ID"},
-        2}},
-      {"TransitionGraph",
-       {{"Motion", "ID", "GraphType", "EvalType", "TransitionTime", "EvalThresh"}, 5}},
-      {"Character",
-       {{"CharacterName", "Position", "GameplayController", "DatasetID", "HitPoints",
-         "DefaultRootMotion", "DefaultBlendMotion", "Enabled", "RootGraphID", "BlendGraphID",
-         "Model", "ZoneRect"},
-        2}},
-      {"Level", {{"MapFile", "SkyBox", "Brush", "Model"}, 0}},
-      {"Shader", {{"Texture", "Blend", "Scroll", "Animate"}, 2}},
-      {"Entity", {{"Name", "Position", "Rotation"}, 2}}};
-  std::istringstream in(SceneText());
-  std::string line;
-  ASSERT_TRUE(std::getline(in, line));
-  EXPECT_EQ(line.rfind("// Kinetrope Scene Description  - ", 0), 0u);
-  EXPECT_TRUE(line.ends_with(" \\"));
-  int count = 0;
-  while (std::getline(in, line)) {
-    if (line.find("//") != line.npos || line.empty() || line[0] != '*') continue;
-    const std::string keyword = line.substr(2);
-    ASSERT_EQ(line[1], ' ') << line;
-    ASSERT_TRUE(blocks.count(keyword)) << line;
-    const auto& [keys, minimum] = blocks.at(keyword);
-    int read = 0;
-    bool ended = false;
-    while (!ended && std::getline(in, line)) {
-      if (line.find("//") != line.npos) continue;
-      if (line.find("End") != line.npos || line.find("END") != line.npos) {
-        ended = true;
-        break;
-      }
-      const size_t colon = line.find(':');
-      ASSERT_NE(colon, line.npos) << keyword << ": " << line;
-      EXPECT_TRUE(keys.count(line.substr(0, colon))) << keyword << ": " << line;
-      ++read;
-    }
-    EXPECT_TRUE(ended) << keyword << " block runs to the end of the file";
-    EXPECT_GE(read, minimum) << keyword;
-    ++count;
-  }
-  // 5 clips, 8 graphs, 4 motion sets, 5 fighters, the level, a shader and 3 entities.
-  EXPECT_EQ(count, 27);
 }
 
 std::vector<CVector> Positions(const std::string& key) {

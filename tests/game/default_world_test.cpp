@@ -48,6 +48,8 @@ TEST_F(DefaultWorldTest, ListsHoldWhatTheSceneDescribes) {
     EXPECT_NE(c->gameplay_controller(), nullptr) << c->name();
   ASSERT_NE(CurrentLevel(), nullptr);
   EXPECT_TRUE(CurrentLevel()->loaded());
+  // The generated scene keeps the file rules: no block fails to parse.
+  EXPECT_EQ(test::ReadFile("log.txt").find("SceneLoader: failed"), std::string::npos);
   game.KeepCaches();
 }
 
