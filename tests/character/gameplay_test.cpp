@@ -290,6 +290,7 @@ class FakeGlove : public PlayerGlove {
   int calibrations = 0;
 };
 
+// A glove standing in for the P5 one, whose polling and re-zeroing p5_input_device_test covers.
 TEST_F(GameplayPlayerTest, GloveGesturesOnlyAddAttackBits) {
   FakeGlove glove;
   SetPlayerGlove(&glove);
@@ -310,60 +311,6 @@ TEST_F(GameplayPlayerTest, GloveGesturesOnlyAddAttackBits) {
   glove.motion = {0.5f, 0, 3.0f};
   EXPECT_EQ(p.ReadInput().buttons, 1u << kInputAttackForward);
   SetPlayerGlove(nullptr);
-}
-
-// The P5 glove as the player reads it when no other glove is installed.
-class GameplayGloveTest : public GameplayTest {
- protected:
-  void SetUp() override {
-    GameplayTest::SetUp();
-    debug_ = 0;
-    glove_ = std::make_unique<P5InputDevice>(std::make_unique<ScriptedGloveDriver>(hand_));
-  }
-  void TearDown() override {
-    glove_.reset();
-    debug_ = 1;
-    GameplayTest::TearDown();
-  }
-  // One frame: the input poll reads the glove, then the player updates.
-  void Frame(Character& player, float hand_x, bool fist) {
-    hand_.hand = {hand_x, 0.0f, 0.0f};
-    hand_.bends.fill(fist ? 63 : 5);
-    clock_.Advance(kFrame);
-    glove_->Poll();
-    player.Update();
-  }
-
-  CVar<int> debug_{"p5.debug", 1};
-  ScriptedGloveDriver::Script hand_;
-  std::unique_ptr<P5InputDevice> glove_;
-};
-
-TEST_F(GameplayGloveTest, OpenHandReZeroesEveryFrameAndAFistMovedRightSwings) {
-  Character& c = MakePlayer();
-  PlayerController& p = Player(c);
-  ASSERT_NE(GetPlayerGlove(), nullptr);
-  // An open hand sweeping fast: re-zeroed each frame, so it never swings and the position
-  // never builds up.
-  for (int i = 1; i <= 3; ++i) {
-    Frame(c, 5.0f * i, false);
-    EXPECT_EQ(hand_.calibrations, i);
-    EXPECT_EQ(glove_->position(), CVector());
-    EXPECT_EQ(p.input().buttons, 0u);
-  }
-  // Closing the hand where it stopped measures from there: no swing.
-  Frame(c, 15.0f, true);
-  EXPECT_EQ(hand_.calibrations, 3);
-  EXPECT_FALSE(p.attacking());
-  // The fist moves right by more than p5.sword_speed_thresh (1.0) in one poll.
-  Frame(c, 16.5f, true);
-  EXPECT_TRUE(p.input().Test(kInputAttackRight));
-  ASSERT_TRUE(p.attacking());
-  EXPECT_EQ(p.attack_kind(), 2);
-  EXPECT_EQ(c.skeleton_controller()->BlendMotion(), p.Motion(kRoleAttack));
-  EXPECT_TRUE(log_.Contains("Glove Right: 1.500000"));
-  glove_.reset();
-  EXPECT_EQ(GetPlayerGlove(), nullptr);
 }
 
 TEST_F(GameplaySwingTest, EachButtonStartsASwingFromItsKindsRanges) {
