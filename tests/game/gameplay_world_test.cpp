@@ -4,21 +4,17 @@
 // flash and death fade).
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cmath>
 #include <string>
 #include <vector>
 
+#include "character/blind_controller.h"
 #include "character/boss_controller.h"
 #include "character/game_world.h"
-#include "character/hunter_controller.h"
 #include "character/player_controller.h"
 #include "console/cvar.h"
 #include "game/camera.h"
 #include "game/game_state.h"
 #include "game_fixtures.h"
-#include "graph/path_graph.h"
-#include "input/dik_codes.h"
 #include "world_fixture.h"
 
 namespace kt {
@@ -28,11 +24,6 @@ using test::Horizontal;
 
 float GroundDistance(const Character& a, const Character& b) {
   return Horizontal(a.position - b.position).Length();
-}
-
-double DegreesBetween(const CVector& a, const CVector& b) {
-  const double c = Dot(a, b) / (double(a.Length()) * b.Length());
-  return std::acos(std::clamp(c, -1.0, 1.0)) * 57.29577951308232;
 }
 
 bool Logged(const std::string& part) {
@@ -70,7 +61,6 @@ class GameplayWorldTest : public test::WorldTest {
       double seconds, const std::function<bool()>& until = [] { return false; }) {
     return WorldTest::RunUntil(seconds, until);
   }
-  double Now() const { return ProcessClock().Now(); }
   MotionController* Root(const Character& c) const { return c.skeleton_controller()->RootMotion(); }
   PlayerController& Player() const {
     return *dynamic_cast<PlayerController*>(player_->gameplay_controller());
@@ -81,36 +71,13 @@ class GameplayWorldTest : public test::WorldTest {
   std::vector<std::string> states_;
 };
 
-// The player walks where the camera looks and stops again; swings kill a guard, which fades
-// away; a guard's swings hurt the player and, in the end, kill it.
-TEST_F(GameplayWorldTest, PlayerWalksFightsAndDies) {
+// Swings kill a guard, which fades away; a guard's swings hurt the player and, in the end, kill
+// it. (Walking is left to the controller tests and locomotion_world_test.)
+TEST_F(GameplayWorldTest, PlayerFightsAndDies) {
   test::DefaultGameDir game;
   Start();
   RunUntil(0.5);
   ASSERT_EQ(Root(*player_), Player().Motion(kRoleIdle));
-
-  // Locomotion: three seconds of the forward key.
-  const int up = CVar<int>("input.key_move_up", 200);
-  const CVector start = player_->position;
-  const CVector view = Horizontal(player_->position - GetCamera()->position);
-  GetKeyboard()->KeyDown(up);
-  RunUntil(0.75);
-  EXPECT_EQ(Root(*player_), Player().Motion(kRoleMove)) << "walking starts on the walk clip";
-  RunUntil(2.25);
-  const CVector walked = Horizontal(player_->position - start);
-  EXPECT_GT(walked.Length(), 150.0f);
-  EXPECT_LT(DegreesBetween(walked, view), 25.0) << "the player walks the way the camera looks";
-  GetKeyboard()->KeyUp(up);
-  EXPECT_TRUE(RunUntil(0.2, [&] { return Player().decelerating(); }));
-  const CVector released = player_->position;
-  EXPECT_TRUE(RunUntil(2.0, [&] { return Root(*player_) == Player().Motion(kRoleIdle); }))
-      << "deceleration ends on the idle clip";
-  EXPECT_LE(Player().level(), 0.00001f);
-  // It slowed down rather than stopping dead: the figure went on after the release.
-  EXPECT_GT(Horizontal(player_->position - released).Length(), 10.0f);
-  const CVector stopped = player_->position;
-  RunUntil(1.0);
-  EXPECT_LT(Horizontal(player_->position - stopped).Length(), 15.0f) << "standing still";
 
   // Fight: the player keeps next to a guard, the guard on its blade, and swings.
   Character* guard = FindCharacter("guard");
@@ -164,9 +131,8 @@ TEST_F(GameplayWorldTest, PlayerWalksFightsAndDies) {
 }
 
 // The boss fight as the game runs it (the state "BossFight", as when the last guard falls or
-// `boss.trigger` is typed): the boss is shown off for 7.5 s, then the fight starts. From
-// there it is seen for 10 s, warps out for 8 s, is away for 5 s somewhere in its zone, then
-// back; while away no sword reaches it.
+// `boss.trigger` is typed): the boss is shown off, then the fight starts; while away no sword
+// reaches it.
 TEST_F(GameplayWorldTest, BossWarpsOutAndBackAndCannotBeHitWhileAway) {
   test::DefaultGameDir game;
   Start();
@@ -188,36 +154,9 @@ TEST_F(GameplayWorldTest, BossWarpsOutAndBackAndCannotBeHitWhileAway) {
   EXPECT_FALSE(boss->invulnerable);
   EXPECT_EQ(GetCamera()->target(), player_) << "the camera is back on the player";
 
-  // Each change of the boss's state and its time since the fight started.
-  const double fight_start = Now();
-  std::vector<std::pair<int, double>> changes;
-  auto track = [&] {
-    if (changes.empty() || changes.back().first != controller->state())
-      changes.push_back({controller->state(), Now() - fight_start});
-    return false;
-  };
-  RunUntil(9.8, track);
-  EXPECT_EQ(controller->state(), kBossVisible);
-  EXPECT_TRUE(boss->enabled);
-  EXPECT_FLOAT_EQ(boss->warp_phase, 1.0f);
-  RunUntil(0.4, track);  // 10.2 s
-  ASSERT_EQ(controller->state(), kBossWarpingOut);
-  EXPECT_FALSE(boss->enabled);
-  EXPECT_TRUE(boss->warping);
-  const double out_at = changes.back().second;
-  EXPECT_NEAR(out_at, 10.0, 0.05);
-  EXPECT_NEAR(boss->warp_phase, 1.0 - (Now() - fight_start - out_at) / 0.5, 0.05);
+  // The warp cycle's timings are left to the controller test; here only where the boss is away.
+  ASSERT_TRUE(RunUntil(20.0, [&] { return controller->state() == kBossAway; }));
   EXPECT_EQ(sound_->Count("data/sounds/teleport.wav"), 1);
-  RunUntil(1.8, track);  // 2 s into the warp: the beam is gone
-  EXPECT_LT(boss->warp_phase, -2.9f);
-  RunUntil(8.0, track);  // 18.2 s
-  ASSERT_EQ(controller->state(), kBossAway);
-  const double away_at = changes.back().second;
-  EXPECT_NEAR(away_at - out_at, 8.0, 0.05);
-  EXPECT_EQ(sound_->Count("data/sounds/teleport2.wav"), 1);
-  EXPECT_EQ(sound_->Count("data/sounds/laugh1.wav") + sound_->Count("data/sounds/laugh2.wav") +
-                sound_->Count("data/sounds/laugh3.wav"),
-            1);
   const ZoneRect& zone = *boss->zone;
   EXPECT_TRUE(boss->position.x >= zone.min_x && boss->position.x <= zone.max_x &&
               boss->position.z >= zone.min_y && boss->position.z <= zone.max_y)
@@ -229,21 +168,14 @@ TEST_F(GameplayWorldTest, BossWarpsOutAndBackAndCannotBeHitWhileAway) {
     CVector along = Horizontal(player_->blade);
     along.Normalize();
     player_->SetPosition(boss->position - along * 30.0f);
-    return track();
+    return false;
   };
-  RunUntil(3.0, blade_on_boss);  // 21.2 s
+  RunUntil(3.0, blade_on_boss);
   EXPECT_EQ(boss->hit_points, hp);
   EXPECT_EQ(sound_->Count("data/sounds/bosshurt.wav"), 0);
-  // Its beam is coming back: 1.8 s before reappearing the phase is 1 - 1.8 / 0.5.
-  EXPECT_NEAR(boss->warp_phase, 1.0 - (5.0 - (Now() - fight_start - away_at)) / 0.5, 0.1);
   player_->SetPosition(player_->position + CVector(200.0f, 0.0f, 0.0f));
-  RunUntil(2.2, track);  // 23.4 s
-  ASSERT_EQ(controller->state(), kBossVisible);
-  EXPECT_NEAR(changes.back().second - away_at, 5.0, 0.05);
+  ASSERT_TRUE(RunUntil(3.0, [&] { return controller->state() == kBossVisible; }));
   EXPECT_TRUE(boss->enabled);
-  const std::vector<int> order = {kBossVisible, kBossWarpingOut, kBossAway, kBossVisible};
-  ASSERT_GE(changes.size(), order.size());
-  for (size_t i = 0; i < order.size(); ++i) EXPECT_EQ(changes[i].first, order[i]) << i;
 
   // Back and visible, the same blade hurts it.
   EXPECT_TRUE(RunUntil(2.0, [&] {
@@ -251,42 +183,6 @@ TEST_F(GameplayWorldTest, BossWarpsOutAndBackAndCannotBeHitWhileAway) {
     return boss->hit_points < hp;
   }));
   EXPECT_GE(sound_->Count("data/sounds/bosshurt.wav"), 1);
-}
-
-// The hunter walks up to the player 400 units away and swings; with a random walk instead
-// of its path-planning one it gets nowhere near.
-TEST_F(GameplayWorldTest, HunterClosesInOnlyWithItsPathPlanningWalk) {
-  test::DefaultGameDir game;
-  Start();
-  Character* hunter = FindCharacter("guard2");
-  ASSERT_NE(hunter, nullptr);
-  const float close = 3.0f * CVar<float>("blindAI.attackDist", 20.0f);
-  RunUntil(0.2);
-  // `planned` says which walk the hunter has; true when it swung and came close.
-  float nearest = 1e30f;
-  const auto approach = [&](bool planned) {
-    auto* h = dynamic_cast<HunterController*>(hunter->gameplay_controller());
-    EXPECT_NE(h, nullptr);
-    if (!h) return false;
-    EXPECT_EQ(h->walk_graph() != nullptr, planned);
-    hunter->SetPosition(player_->position + CVector(-400.0f, 0.0f, 0.0f));
-    bool swung = false;
-    nearest = 1e30f;
-    return RunUntil(20.0, [&] {
-      swung = swung || h->attacking();
-      nearest = std::min(nearest, GroundDistance(*hunter, *player_));
-      return swung && GroundDistance(*hunter, *player_) < close;
-    });
-  };
-  EXPECT_TRUE(approach(true)) << "still " << GroundDistance(*hunter, *player_) << " away";
-
-  // The same hunter on the guards' random walk (graph kind 2).
-  MotionDataSet set;
-  ASSERT_TRUE(world_->FindDataSet(4, set));
-  set.roles[kRoleMove].graph_id = 6;
-  hunter->SetGameplayController(kControllerHunter, set);
-  EXPECT_FALSE(approach(false));
-  EXPECT_GT(nearest, close);
 }
 
 }  // namespace
