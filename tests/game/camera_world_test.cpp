@@ -1,6 +1,6 @@
 // The chase camera in the generated default game: it settles behind and above the player, and
-// keeps out of the castle walls and in sight of the player while the player walks along one
-// and after the boss introduction. Frames are kept as PNGs for a person to look at.
+// keeps out of the castle walls and in sight of the player while the player walks along one.
+// Frames are kept as PNGs for a person to look at.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -177,41 +177,6 @@ TEST_F(CameraWorldTest, StaysOutOfTheWallWhileThePlayerWalksAlongIt) {
   // Near the wall, on the walkway or just off its inner edge.
   EXPECT_GT(player_->position.x, 650.0f) << "the player left the wall";
   EXPECT_TRUE(test::LevelStillRunning()) << "the game flow took the camera or the player";
-}
-
-// The boss introduction, as when the last guard falls: the view cuts to the boss and circles
-// it, then goes back to the player (who may be far off, behind walls) within the speed limit
-// and settles behind it again, out of the walls and with the player in sight.
-TEST_F(CameraWorldTest, ComesBackToThePlayerAfterTheBossIntroduction) {
-  test::DefaultGameDir game;
-  Start();
-  Character* boss = GetGameWorld()->boss;
-  ASSERT_NE(boss, nullptr);
-  RunFrames(2.0);  // settled behind the player
-  const float hdist = CVar<float>("camera.hdist", 4.8f);
-  ASSERT_TRUE(StartState("BossFight"));
-  EXPECT_EQ(camera_->target(), boss);
-  EXPECT_LT((camera_->position - boss->position).Length(), 1.0f) << "the view cuts to the boss";
-  RunFrames(7.5);
-  ASSERT_EQ(camera_->target(), player_);
-  ASSERT_TRUE(camera_->following);
-  // Flying back it may cut through walls between the boss and the player; at the player it
-  // keeps out of them.
-  CameraRecord back;
-  bool settled = false;
-  for (int i = 0; i < int(15.0 / kFrameStep) && !settled; ++i) {
-    Record(kFrameStep, back);
-    const CVector& p = camera_->position;
-    settled =
-        Horizontal(p - player_->position).Length() < hdist + 40.0f && InSight(p, player_->position);
-  }
-  ASSERT_TRUE(settled) << "the camera did not come back to the player";
-  EXPECT_EQ(back.non_finite, 0);
-  const float limit = 2.0f * float(CVar<float>("camera.max_velocity", 37.0f)) * kFrameStep;
-  EXPECT_LE(back.largest_step, limit + 0.5f) << "the camera jumped";
-  CameraRecord behind;
-  Record(2.0, behind);
-  ExpectSound(behind, "back behind the player");
 }
 
 }  // namespace
