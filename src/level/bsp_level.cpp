@@ -85,8 +85,12 @@ BspLevel::~BspLevel() {
 bool BspLevel::Load(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
-  const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                   std::istreambuf_iterator<char>());
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  in.seekg(0);
+  if (size < 0) return false;
+  std::vector<uint8_t> bytes(static_cast<size_t>(size));
+  if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) return false;
   return LoadFromBytes(bytes, path);
 }
 

@@ -1,4 +1,5 @@
 // JPEG reader (libjpeg): any JPEG libjpeg can turn into RGB, bottom row first.
+#include <algorithm>
 #include <cstdio>
 
 #include "console/log.h"
@@ -32,13 +33,19 @@ bool Decode(std::span<const unsigned char> data, Image& image, JpegErrors& error
   image.width = int(info.output_width);
   image.height = int(info.output_height);
   image.channels = 3;
-  image.pixels.resize(size_t(image.width) * image.height * 3);
+  // Rows are added as they are decoded, so that a few bytes claiming a huge image fail at the
+  // end of their data before the whole image has been allocated.
+  const size_t row_bytes = size_t(image.width) * 3;
   while (info.output_scanline < info.output_height) {
-    // JPEG rows come top first; the image is stored bottom first.
-    JSAMPROW row = image.Pixel(0, image.height - 1 - int(info.output_scanline));
+    image.pixels.resize((size_t(info.output_scanline) + 1) * row_bytes);
+    JSAMPROW row = &image.pixels[size_t(info.output_scanline) * row_bytes];
     jpeg_read_scanlines(&info, &row, 1);
   }
   jpeg_finish_decompress(&info);
+  // JPEG rows come top first; the image is stored bottom first.
+  for (int y = 0; y < image.height / 2; ++y)
+    std::swap_ranges(image.Pixel(0, y), image.Pixel(0, y) + row_bytes,
+                     image.Pixel(0, image.height - 1 - y));
   return true;
 }
 
@@ -48,6 +55,11 @@ bool DecodeJPEG(std::span<const unsigned char> data, Image& image, const std::st
   JpegErrors errors{};
   jpeg_decompress_struct info{};
   info.err = InitJpegErrors(errors);
+  // Corrupt or missing data is only a warning to libjpeg, which then makes up the missing rows;
+  // such a file is refused instead.
+  info.err->emit_message = [](j_common_ptr common, int level) {
+    if (level < 0) (*common->err->error_exit)(common);
+  };
   Image result;
   const bool ok = Decode(data, result, errors, info);
   jpeg_destroy_decompress(&info);

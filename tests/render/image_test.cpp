@@ -102,7 +102,11 @@ TEST(ImageReaders, MalformedFilesFailWithALogLineAndLeaveTheImageAlone) {
          !(jpeg_huge[frame] == 0xFF && jpeg_huge[frame + 1] == 0xC0))
     ++frame;
   ASSERT_LT(frame + 9, jpeg_huge.size());
-  for (size_t i = frame + 5; i < frame + 9; ++i) jpeg_huge[i] = 0xEA;
+  Bytes jpeg_short = jpeg_huge;  // 4000x4000 from the data of 8x8
+  for (size_t i = frame + 5; i < frame + 9; ++i) {
+    jpeg_huge[i] = 0xEA;
+    jpeg_short[i] = (i - frame) % 2 ? 0x0F : 0xA0;
+  }
   const struct {
     const char* path;
     Bytes file;
@@ -112,6 +116,7 @@ TEST(ImageReaders, MalformedFilesFailWithALogLineAndLeaveTheImageAlone) {
       {"rlehuge.tga", Tga(10, 16000, 16000, 32, Bytes(1000, 0xFF)), "cannot hold 16000x16000"},
       {"min.bmp", bmp_min, "unusable height"},
       {"huge.jpg", jpeg_huge, "unusable size 60138x60138"},
+      {"short.jpg", jpeg_short, "Corrupt JPEG data"},
       {"bad.jpg", {0xFF, 0xD8, 0xFF, 0x00, 0x13, 0x37}, "LoadJPEG: 'bad.jpg' cannot be decoded"},
       {"a.gif", {'G', 'I', 'F'}, "a.gif"},
   };
