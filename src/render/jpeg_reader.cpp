@@ -1,4 +1,6 @@
 // JPEG reader (libjpeg): any JPEG libjpeg can turn into RGB, bottom row first.
+#include <jerror.h>
+
 #include <algorithm>
 #include <cstdio>
 
@@ -55,10 +57,14 @@ bool DecodeJPEG(std::span<const unsigned char> data, Image& image, const std::st
   JpegErrors errors{};
   jpeg_decompress_struct info{};
   info.err = InitJpegErrors(errors);
-  // Corrupt or missing data is only a warning to libjpeg, which then makes up the missing rows;
-  // such a file is refused instead.
+  // Data that ends early (end of file, or a marker in the middle of the data) is only a warning to
+  // libjpeg, which then makes up the missing rows (a few bytes could claim a 16384 x 16384
+  // picture); such a file is refused instead. Lesser warnings, such as stray bytes before a marker,
+  // which real textures have, stay warnings.
   info.err->emit_message = [](j_common_ptr common, int level) {
-    if (level < 0) (*common->err->error_exit)(common);
+    const int code = common->err->msg_code;
+    if (level < 0 && (code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER))
+      (*common->err->error_exit)(common);
   };
   Image result;
   const bool ok = Decode(data, result, errors, info);
