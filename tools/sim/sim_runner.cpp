@@ -440,7 +440,8 @@ class Runner {
   bool StartWorld(const WorldPlatform& platform);
   void StopWorld();
   bool Restart(const WorldPlatform& platform);
-  void PrintRSS() { out_ << Now() << " rss=" << ResidentKB() << "\n"; }
+  // Flushed, as the restarts are: a long run can be followed, and a run that dies keeps them.
+  void PrintRSS() { out_ << Now() << " rss=" << ResidentKB() << "\n" << std::flush; }
   void PrintSummary(long long frames, double wall) const;
 
   const Options& options_;
@@ -562,7 +563,7 @@ void Runner::StopWorld() {
 
 // A game that ended, or quit (its world already shut down), gives way to a new world.
 bool Runner::Restart(const WorldPlatform& platform) {
-  out_ << Now() << " restart\n";
+  out_ << Now() << " restart\n" << std::flush;
   StopWorld();
   quit_ = false;
   return StartWorld(platform);
