@@ -337,6 +337,18 @@ TEST_F(SimRunTest, QuittingEndsTheRunEarly) {
   // Frames 1 to 3 were drawn; the quit came before the fourth.
   EXPECT_NE(out.find("\nframes=3 seconds=0.150 "), std::string::npos) << out;
   EXPECT_NE(test::ReadFile("cvar.ini").find("stats.fps"), std::string::npos);
+
+  // With --restart a quit gives way to a new world, to the end of the run.
+  Write("keys.txt", "0.2 type quit\n0.6 type quit\n");
+  ASSERT_EQ(Run({"--seconds", "1", "--dt", "0.05", "--size", "160x120", "--input", "keys.txt",
+                 "--restart"},
+                out, err),
+            0)
+      << err;
+  EXPECT_TRUE(std::regex_search(
+      out, std::regex("\nt=0\\.200 restart\n(.*\n)*t=0\\.600 restart\n(.*\n)*frames=20 ")))
+      << out;
+  EXPECT_NE(out.find(" running=startgame\n"), std::string::npos) << out;
 }
 
 TEST_F(SimRunTest, RestartStartsANewWorldOnceTheLoseScreenHasShown) {

@@ -105,8 +105,9 @@ std::string Usage() {
          "  --set NAME=VALUE     assigns a console variable after start-up, as typed into the\n"
          "                       console (names keep their capitals)\n"
          "  --shot SECONDS:FILE  saves the first frame drawn at or after SECONDS as a PNG\n"
-         "  --restart            once the win or lose screen has been shown for 10 s, shuts the\n"
-         "                       world down and starts a new one (the --set assignments again)\n"
+         "  --restart            once the win or lose screen has been shown for 10 s, or the\n"
+         "                       game quits, shuts the world down and starts a new one (the\n"
+         "                       --set assignments again), until the end of the run\n"
          "  --rss SECONDS        prints the resident memory every SECONDS of simulated time\n"
          "                       and after the last frame\n"
          "\n"
@@ -438,7 +439,9 @@ class Runner {
   bool ApplySets();
   bool StartWorld(const WorldPlatform& platform);
   void StopWorld();
-  void PrintRSS() { out_ << Now() << " rss=" << ResidentKB() << "\n"; }
+  bool Restart(const WorldPlatform& platform);
+  // Flushed, as the restarts are: a long run can be followed, and a run that dies keeps them.
+  void PrintRSS() { out_ << Now() << " rss=" << ResidentKB() << "\n" << std::flush; }
   void PrintSummary(long long frames, double wall) const;
 
   const Options& options_;
@@ -558,6 +561,14 @@ void Runner::StopWorld() {
   held_.clear();
 }
 
+// A game that ended, or quit (its world already shut down), gives way to a new world.
+bool Runner::Restart(const WorldPlatform& platform) {
+  out_ << Now() << " restart\n" << std::flush;
+  StopWorld();
+  quit_ = false;
+  return StartWorld(platform);
+}
+
 int Runner::Run() {
   std::vector<InputEvent> script;
   if (!options_.input_file.empty()) {
@@ -617,8 +628,12 @@ int Runner::Run() {
       Apply(script[next_event]);
     if (random && !quit_)
       for (const InputEvent& e : random->Step(now, options_.dt)) Apply(e);
-    if (quit_) {
+    if (quit_ && !options_.restart) {
       --frame;  // the game ended before this frame was drawn
+      break;
+    }
+    if (quit_ && !Restart(platform)) {
+      code = 2;
       break;
     }
     // As the program's view draws a frame.
@@ -628,7 +643,7 @@ int Runner::Run() {
     // Waits for the frame as a buffer swap would: frames only flushed pile up in the GL
     // driver's queue (tens of megabytes a minute with the software rasteriser).
     glFinish();
-    if (quit_) break;
+    if (quit_ && !options_.restart) break;
     snapshot_ = TakeSnapshot();
     if (rss_frames && (frame % rss_frames == 0 || frame == frames)) PrintRSS();
     for (; next_shot < shots.size() && shots[next_shot].seconds <= now + kTimeSlack; ++next_shot) {
@@ -637,11 +652,8 @@ int Runner::Run() {
         code = 1;
       }
     }
-    if (options_.restart && code == 0 && EndScreenShown()) {
-      out_ << Now() << " restart\n";
-      StopWorld();
-      if (!StartWorld(platform)) code = 2;
-    }
+    if (options_.restart && code == 0 && (quit_ || EndScreenShown()) && !Restart(platform))
+      code = 2;
   }
   if (rss_frames && quit_) PrintRSS();
   if (next_shot < shots.size() && code == 0)
@@ -656,7 +668,7 @@ int Runner::Run() {
   if (code == 2) return code;
   PrintSummary(frame, wall);
   out_.flush();
-  return quit_ ? quit_code_ : code;
+  return code != 0 ? code : quit_ ? quit_code_ : 0;
 }
 
 }  // namespace
