@@ -9,6 +9,7 @@
 #include <cmath>
 #include <fstream>
 
+#include "../graph/fake_graph_player.h"
 #include "character/motion_controller.h"
 #include "graph/graph_kinds.h"
 #include "graph/transition_graph.h"
@@ -146,35 +147,6 @@ TEST(AttackClip, SwingsLieAtTheSwingTablesFrames) {
   }
 }
 
-// A motion player that holds still: enough to build a graph over a motion.
-class StillPlayer final : public GraphPlayer {
- public:
-  StillPlayer(MotionData& motion, int eval_type, float threshold)
-      : motion_(motion), type_(eval_type), threshold_(threshold) {}
-  const MotionData* Motion() const override { return &motion_; }
-  int FrameCount() const override { return motion_.frame_count(); }
-  int TransitionLength() const override { return 18; }  // 0.15 s at 120 frames/s
-  float EvalThreshold() const override { return threshold_; }
-  int EvalType() const override { return type_; }
-  std::span<const CVector> MarkerCache() override {
-    if (markers_.empty()) markers_ = motion_.MarkerPositions(type_);
-    return markers_;
-  }
-  int CurrentFrame() const override { return 0; }
-  void SetCurrentFrame(int) override {}
-  int FramesAdvanced() const override { return 0; }
-  bool InTransition() const override { return false; }
-  bool BeginTransition(int) override { return false; }
-  const Posture& ShownPosture() const override { return posture_; }
-
- private:
-  MotionData& motion_;
-  int type_;
-  float threshold_;
-  std::vector<CVector> markers_;
-  Posture posture_;
-};
-
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool kSanitized = true;
 #else
@@ -189,7 +161,8 @@ TEST(DefaultClips, MotionGraphsHaveManyTransitionsAndOneLargeComponent) {
   // The scene's settings: aligned global markers, threshold 0.99 for idle, 0.97 otherwise.
   for (const Clip& c : clips) {
     MotionData motion(c.file, c.file, kMotionScale, 1, 120);
-    StillPlayer player(motion, 3, c.file == "idle.amc" ? 0.99f : 0.97f);
+    // 18 frames: 0.15 s at 120 frames/s.
+    test::FakeGraphPlayer player(&motion, 18, 3, c.file == "idle.amc" ? 0.99f : 0.97f);
     GraphBuildOptions options;
     options.row_scan = RowScanKind::kFast;
     options.write_cache = false;
