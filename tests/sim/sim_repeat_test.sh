@@ -3,15 +3,7 @@
 # reports must match apart from wall and fps, the screenshots byte for byte, and the typed
 # assignment must reach cvar.ini.
 #   sim_repeat_test.sh KINETROPE_SIM KINETROPE_CONTENT WORK_DIR
-set -eu
-sim=$1
-content=$2
-work=$3
-
-rm -rf "$work"
-mkdir -p "$work"
-"$content" generate --out "$work/game" > "$work/generate.txt" 2>&1
-cd "$work/game"
+. "$(dirname "$0")/generated_game.sh"
 # The first run builds the graph caches and the second reads them; both start from the
 # generated cvar.ini (the first run saves the typed assignment into it).
 cp cvar.ini ../cvar.ini.generated

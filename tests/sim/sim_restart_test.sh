@@ -3,15 +3,7 @@
 # shut down and started again in the same process, and the run ends cleanly (in the sanitizer
 # build: with leak detection, no report).
 #   sim_restart_test.sh KINETROPE_SIM KINETROPE_CONTENT WORK_DIR
-set -eu
-sim=$1
-content=$2
-work=$3
-
-rm -rf "$work"
-mkdir -p "$work"
-"$content" generate --out "$work/game" > "$work/generate.txt" 2>&1
-cd "$work/game"
+. "$(dirname "$0")/generated_game.sh"
 # Enter on the title now and then; short levels so that several games end.
 awk 'BEGIN { for (t = 0.5; t < 120; t += 7) printf "%.1f down enter\n%.1f up enter\n", t, t + 0.1 }' \
   > input.txt
