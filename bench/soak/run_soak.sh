@@ -7,9 +7,11 @@
 # SOAK_SECONDS (default 3600), DT and SANITIZER_DT (the step of each run, default 1/60 s; a
 # larger step gets through the hour sooner), SIZE (default 320x240).
 set -eu
-normal=$1
-sanitizer=$2
-content=$3
+# The programs run inside the work folder: relative paths are taken from here.
+absolute() { if [ "$1" = - ]; then echo -; else realpath "$1"; fi; }
+normal=$(absolute "$1")
+sanitizer=$(absolute "$2")
+content=$(absolute "$3")
 work=${4:-/tmp/kinetrope-soak}
 seed=${SEED:-5}
 seconds=${SOAK_SECONDS:-3600}
