@@ -234,7 +234,8 @@ TEST_F(ConsoleTest, SlidesInAndBlinksOnTheClock) {
   EXPECT_TRUE(console_.IsOpening());
   EXPECT_EQ(console_.CursorChar(), '_');
   for (const auto& [advance, height, cursor] : {std::tuple{0.375, 180.0f, '_'},
-                                                {0.325, 336.0f, ' '},
+                                                {0.225, 288.0f, '_'},
+                                                {0.1, 336.0f, ' '},
                                                 {0.05, 360.0f, ' '},
                                                 {0.59, 360.0f, '_'},
                                                 {0.7, 360.0f, ' '}}) {
