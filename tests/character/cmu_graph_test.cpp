@@ -1,6 +1,6 @@
-// Transition graphs of real captured clips (CMU): built, exported and read back identical (the
-// fast scan against the reference is fast_row_scan_test's); CutoffGraph playback jumping at its
-// cutoff; PathGraph planning a turn.
+// Transition graphs of real captured clips (CMU): built and exported (reading back is
+// graph_file_test's, the fast scan against the reference fast_row_scan_test's); CutoffGraph
+// playback jumping at its cutoff; PathGraph planning a turn.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -45,22 +45,7 @@ class CmuGraphs : public ::testing::Test {
 // and -20 keeps roughly the best one percent of the pairs.
 constexpr float kWalkThreshold = -20.0f;
 
-void ExpectSameGraph(const TransitionGraph& a, const TransitionGraph& b) {
-  ASSERT_EQ(a.node_count(), b.node_count());
-  EXPECT_EQ(a.cutoffs(), b.cutoffs());
-  for (int f = 0; f < a.node_count(); ++f) {
-    EXPECT_EQ(a.node(f).enabled, b.node(f).enabled) << f;
-    ASSERT_EQ(a.node(f).edges.size(), b.node(f).edges.size()) << f;
-    for (size_t k = 0; k < a.node(f).edges.size(); ++k) {
-      EXPECT_EQ(a.node(f).edges[k].target, b.node(f).edges[k].target);
-      EXPECT_NEAR(a.node(f).edges[k].weight, b.node(f).edges[k].weight,
-                  1e-5f * std::fabs(a.node(f).edges[k].weight));
-    }
-    EXPECT_EQ(a.node(f).motion->turn, b.node(f).motion->turn) << f;
-  }
-}
-
-TEST_F(CmuGraphs, WalkGraphIsBuiltWrittenAndReadBackIdentical) {
+TEST_F(CmuGraphs, WalkGraphIsBuiltAndWritten) {
   KT_REQUIRE_REALDATA();
   auto walk = Clip("02", "01");
   MotionController built(walk.get(), 1, kWalkThreshold, 2);
@@ -75,20 +60,12 @@ TEST_F(CmuGraphs, WalkGraphIsBuiltWrittenAndReadBackIdentical) {
       EXPECT_GT(std::abs(e.target - f), 3 * built.TransitionLength());
     }
   ASSERT_TRUE(fs::exists(g.cache_file()));
-  const std::string written = test::ReadFile(g.cache_file());
   // The per-pair line belongs to evaluations asked for one at a time, not to construction.
   EXPECT_EQ(test::ReadFile("log.txt").find("DIST "), std::string::npos);
   const float score = built.Evaluate(10, 200);
   EXPECT_EQ(test::ReadFile("log.txt").find("DIST "), std::string::npos);
   EXPECT_EQ(built.Evaluate(10, 200, true), score);
   EXPECT_NE(test::ReadFile("log.txt").find("DIST 10 to 200: "), std::string::npos);
-
-  MotionController read(walk.get(), 4, kWalkThreshold, 2);
-  ASSERT_TRUE(read.graph());
-  EXPECT_EQ(read.graph()->name(), g.name() + "1");
-  ExpectSameGraph(g, *read.graph());
-  ASSERT_TRUE(read.graph()->ExportGraph("again.gra"));
-  EXPECT_EQ(test::ReadFile("again.gra"), written);
 }
 
 TEST_F(CmuGraphs, CutoffGraphJumpsAtTheCutoffWithoutAPop) {

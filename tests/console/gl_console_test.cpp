@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <tuple>
+#include <utility>
 
 #include "test_support.h"
 
@@ -39,40 +41,31 @@ class ConsoleTest : public ::testing::Test {
   const ConsoleLine& Newest(size_t back = 0) { return console_.Lines().at(back); }
 };
 
-TEST_F(ConsoleTest, QueriesAndAssignsVariables) {
+// Each line entered and its answer: queries, assignments (a float assigned 0 is stored but
+// reported as an error) and the three syntax errors.
+TEST_F(ConsoleTest, AnswersQueriesAssignmentsAndSyntaxErrors) {
   CVar<int> fps("contest.fps", 1);
-  Enter("contest.fps");
-  EXPECT_EQ(Newest().text, "contest.fps: 1");
-  EXPECT_EQ(Newest().kind, kLineNormal);
-  Enter("contest.fps=0");
-  EXPECT_EQ(Newest().text, "contest.fps: 0");
-  EXPECT_EQ(fps.Get(), 0);
-  Enter("  contest.fps =  7 junk");
-  EXPECT_EQ(fps.Get(), 7);
-  EXPECT_EQ(Newest().text, "contest.fps: 7");
-}
-
-TEST_F(ConsoleTest, FloatZeroAssignmentStoresZeroAndReportsTheError) {
   CVar<float> farclip("contest.farclip", 100.0f);
-  Enter("contest.farclip=0");
+  const std::string assignment = "Syntax Error: invalid assignment ('help' for help)";
+  const std::string command = "Syntax Error: invalid command/function ('help' for help)";
+  const std::pair<const char*, std::string> lines[] = {
+      {"contest.fps", "contest.fps: 1"},
+      {"contest.fps=0", "contest.fps: 0"},
+      {"  contest.fps =  7 junk", "contest.fps: 7"},
+      {"contest.farclip=0", assignment},
+      {"contest.nothing=1", assignment},
+      {"   =1", assignment},
+      {"contest.fps 4", "Syntax Error: invalid function name ('help' for help)"},
+      {"contest.nothing", command},
+      {"", command},
+  };
+  for (const auto& [line, answer] : lines) {
+    Enter(line);
+    EXPECT_EQ(Newest().text, answer) << line;
+    EXPECT_EQ(Newest().kind, answer.rfind("Syntax", 0) == 0 ? kLineError : kLineNormal) << line;
+  }
+  EXPECT_EQ(fps.Get(), 7);
   EXPECT_EQ(farclip.Get(), 0.0f);
-  EXPECT_EQ(Newest().text, "Syntax Error: invalid assignment ('help' for help)");
-  EXPECT_EQ(Newest().kind, kLineError);
-}
-
-TEST_F(ConsoleTest, AnswersMalformedLinesWithTheThreeSyntaxErrors) {
-  CVar<int> v("contest.syntax", 3);
-  Enter("contest.nothing=1");
-  EXPECT_EQ(Newest().text, "Syntax Error: invalid assignment ('help' for help)");
-  Enter("   =1");
-  EXPECT_EQ(Newest().text, "Syntax Error: invalid assignment ('help' for help)");
-  Enter("contest.syntax 4");  // a variable is not a function
-  EXPECT_EQ(Newest().text, "Syntax Error: invalid function name ('help' for help)");
-  Enter("contest.nothing");
-  EXPECT_EQ(Newest().text, "Syntax Error: invalid command/function ('help' for help)");
-  Enter("");
-  EXPECT_EQ(Newest().text, "Syntax Error: invalid command/function ('help' for help)");
-  EXPECT_EQ(v.Get(), 3);
 }
 
 std::vector<std::string> g_echo_args;
@@ -236,31 +229,25 @@ TEST_F(ConsoleTest, ScrollsOnlyWhileOpenNeverBelowZeroAndTypingResets) {
   EXPECT_EQ(console_.ScrollOffset(), 0);
 }
 
-TEST_F(ConsoleTest, SlidesInOverThreeQuartersOfASecond) {
-  EXPECT_TRUE(console_.IsOpen());
+// The console slides in over 0.75 s; the cursor blinks with a period of 4/3 s.
+TEST_F(ConsoleTest, SlidesInAndBlinksOnTheClock) {
   EXPECT_TRUE(console_.IsOpening());
-  EXPECT_FLOAT_EQ(console_.ConsoleHeight(480), 0.0f);
-  clock_.Advance(0.375);
-  EXPECT_FLOAT_EQ(console_.ConsoleHeight(480), 180.0f);
-  clock_.Advance(0.375);
-  EXPECT_FLOAT_EQ(console_.ConsoleHeight(480), 360.0f);
+  EXPECT_EQ(console_.CursorChar(), '_');
+  for (const auto& [advance, height, cursor] : {std::tuple{0.375, 180.0f, '_'},
+                                                {0.225, 288.0f, '_'},
+                                                {0.1, 336.0f, ' '},
+                                                {0.05, 360.0f, ' '},
+                                                {0.59, 360.0f, '_'},
+                                                {0.7, 360.0f, ' '}}) {
+    clock_.Advance(advance);
+    EXPECT_FLOAT_EQ(console_.ConsoleHeight(480), height);
+    EXPECT_EQ(console_.CursorChar(), cursor);
+  }
   EXPECT_FALSE(console_.IsOpening());
   console_.Close();
   console_.Open();
   clock_.Advance(0.15);
   EXPECT_FLOAT_EQ(console_.ConsoleHeight(480), 72.0f);
-}
-
-TEST_F(ConsoleTest, CursorBlinksWithAPeriodOfFourThirdsOfASecond) {
-  EXPECT_EQ(console_.CursorChar(), '_');
-  clock_.Advance(0.6);
-  EXPECT_EQ(console_.CursorChar(), '_');
-  clock_.Advance(0.1);
-  EXPECT_EQ(console_.CursorChar(), ' ');
-  clock_.Advance(0.64);  // 1.34 s: the clock restarts
-  EXPECT_EQ(console_.CursorChar(), '_');
-  clock_.Advance(0.7);
-  EXPECT_EQ(console_.CursorChar(), ' ');
 }
 
 TEST_F(ConsoleTest, LaysOutRowsUpwardsWrappingLongLinesAndStoppingAtMaxLines) {

@@ -47,10 +47,7 @@ TEST(Generator, WritesOnceThenLeavesTheTreeAlone) {
   test::ScratchDir dir;
   GenerateReport first;
   ASSERT_TRUE(Generate(Quick(), first)) << (first.errors.empty() ? "" : first.errors[0]);
-  EXPECT_TRUE(fs::exists("MartialArts.asf"));
-  EXPECT_TRUE(fs::exists("data/scenes/default.sce"));
-  EXPECT_TRUE(fs::exists("data/levels/castle.bsp"));
-  for (const Clip& c : MakeAllClips()) EXPECT_TRUE(fs::exists("data/motions/" + c.file));
+  EXPECT_GT(first.written, 0);  // what it writes is the generated-tree test's
   GenerateReport second;
   ASSERT_TRUE(Generate(Quick(), second));
   EXPECT_EQ(second.written, 0);
@@ -104,9 +101,7 @@ TEST(DefaultScene, NamesEveryClipItsLevelAndItsFighters) {
   for (const std::string& v : SceneValues("AMCFiles"))
     EXPECT_NE(std::find(files.begin(), files.end(), v), files.end()) << v;
   EXPECT_EQ(SceneValues("AMCFiles").size(), files.size());
-  const auto names = SceneValues("CharacterName");
-  EXPECT_NE(std::find(names.begin(), names.end(), "player1"), names.end());
-  EXPECT_NE(std::find(names.begin(), names.end(), "boss"), names.end());
+  // The fighters' names are default_world_test's.
   const auto kinds = SceneValues("GameplayController");
   EXPECT_EQ(std::count(kinds.begin(), kinds.end(), "2"), 2);
   EXPECT_EQ(std::count(kinds.begin(), kinds.end(), "3"), 1);  // the hunter

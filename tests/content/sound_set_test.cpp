@@ -1,5 +1,5 @@
 // Sounds: every name the game plays, openable by SDL2_mixer (the game's sound library here),
-// music long enough where the game seeks into it.
+// music that seeks (its lengths are the generated-tree test's).
 #include "sound_set.h"
 
 #include <SDL2/SDL.h>
@@ -46,8 +46,8 @@ TEST(Sounds, EveryNameTheGamePlays) {
   EXPECT_EQ(names, expected);
 }
 
-TEST_F(Mixer, EffectsOpenAsSamples) {
-  test::ScratchDir dir;
+// Opening them as the game does is the generated-tree test's.
+TEST(Sounds, EffectsAreAudibleAndUnclipped) {
   for (const std::string& path : SoundNames()) {
     if (!path.ends_with(".wav")) continue;
     const std::string effect =
@@ -61,11 +61,6 @@ TEST_F(Mixer, EffectsOpenAsSamples) {
     for (float v : s) peak = std::max(peak, std::abs(v));
     EXPECT_GT(peak, 0.3f) << path;
     EXPECT_LE(peak, 1.0f) << path;
-    test::WriteFile(path, EncodeWav(s, kSoundRate));
-    Mix_Chunk* chunk = Mix_LoadWAV(path.c_str());
-    ASSERT_NE(chunk, nullptr) << path << ": " << Mix_GetError();
-    EXPECT_GT(chunk->alen, 0u);
-    Mix_FreeChunk(chunk);
   }
 }
 
@@ -75,18 +70,11 @@ TEST_F(Mixer, MusicOpensAsMp3AndSeeks) {
   test::WriteFile("win.mp3", EncodeMp3(win, kSoundRate, 64));
   Mix_Music* music = Mix_LoadMUS("win.mp3");
   ASSERT_NE(music, nullptr) << Mix_GetError();
-  EXPECT_NEAR(double(win.size()) / kSoundRate, MusicSeconds("win"), 0.01);
   EXPECT_NEAR(Mix_MusicDuration(music), MusicSeconds("win"), 0.5);
   ASSERT_EQ(Mix_PlayMusic(music, -1), 0);
   EXPECT_EQ(Mix_SetMusicPosition(20.0), 0);
   Mix_HaltMusic();
   Mix_FreeMusic(music);
-}
-
-TEST(Sounds, BossMusicOutlastsItsSixtySecondStart) {
-  // The boss fight starts its track 60 s in: there must be at least half a minute left.
-  EXPECT_GE(MusicSeconds("boss"), 90.0);
-  for (const char* song : {"opening", "castlevania", "win"}) EXPECT_GE(MusicSeconds(song), 30.0);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The console commands typed into a console: their output and error lines, without a world,
-// against small generated levels and synthetic motions, and quitting a running world.
+// against small generated levels and synthetic motions. (Quitting a running world from its
+// console is the sim runner's QuittingEndsTheRunEarly, in the sanitizer build too.)
 #include "game/console_commands.h"
 
 #include <gtest/gtest.h>
@@ -19,14 +20,11 @@
 #include "console/gl_console.h"
 #include "game/camera.h"
 #include "game/scene_loader.h"
-#include "game/world.h"
-#include "game_fixtures.h"
 #include "graph/transition_graph.h"
 #include "motion/motion_data.h"
 #include "motion/skeleton.h"
 #include "motion_fixtures.h"
 #include "test_support.h"
-#include "world_fixture.h"
 
 namespace kt {
 namespace {
@@ -411,50 +409,6 @@ TEST_F(CharacterCommandsTest, GameFlowCommandsReachTheStates) {
   EXPECT_EQ(Type("boss.trigger"), Lines{}) << "already running: nothing happens or is printed";
   EXPECT_EQ(started, (Lines{"BossFight", "BossFight"}));
   SetConsoleGameStates({});
-}
-
-// ---- worlds ----
-
-class WorldCommandsTest : public test::WorldTest {
- protected:
-  void SetUp() override {
-    ResetMotionSkeletons();
-    WorldTest::SetUp();
-  }
-  void TearDown() override {
-    SetConsoleGameStates({});
-    WorldTest::TearDown();
-    ResetMotionSkeletons();
-  }
-  void Start() {
-    StartWorld([this](int code) { quit_codes_.push_back(code); });
-    RegisterConsoleCommands();
-    console_ = GetConsole();
-    ASSERT_NE(console_, nullptr);
-    if (!console_->IsOpen()) console_->Toggle();
-  }
-  Lines Type(const std::string& line) { return Printed(*console_, line); }
-
-  GLConsole* console_ = nullptr;
-  std::vector<int> quit_codes_;
-};
-
-// A world without a scene: typing `quit` shuts it down from inside the console's own line
-// processing, saves "cvar.ini" and ends with exit code 0.
-TEST_F(WorldCommandsTest, QuitShutsTheWorldDownFromTheConsole) {
-  test::ScratchDir dir("commands_quit");
-  Start();
-  CVar<float> saved("commandtest.saved", 1.0f);
-  saved = 2.5f;
-  EXPECT_EQ(Type("quit now"), Lines{Error("quit", "this takes no parameters")});
-  EXPECT_TRUE(quit_codes_.empty());
-  Press(*console_, "quit");
-  EXPECT_EQ(GetConsole(), nullptr);
-  EXPECT_EQ(GetGameWorld(), nullptr);
-  EXPECT_EQ(quit_codes_, std::vector<int>{0});
-  const std::string ini = test::ReadFile("cvar.ini");
-  EXPECT_NE(ini.find("2 commandtest.saved 2.500000"), std::string::npos);
-  EXPECT_EQ(ini.find("quit"), std::string::npos);
 }
 
 }  // namespace

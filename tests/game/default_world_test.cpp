@@ -10,7 +10,6 @@
 #include "console/gl_console.h"
 #include "content_generator.h"
 #include "game/camera.h"
-#include "game/game_state.h"
 #include "game_fixtures.h"
 #include "level/bsp_level.h"
 #include "render/renderer.h"
@@ -44,6 +43,7 @@ TEST_F(DefaultWorldTest, ListsHoldWhatTheSceneDescribes) {
   ASSERT_NE(world->player, nullptr);
   EXPECT_EQ(world->player->name(), "player1");
   ASSERT_NE(world->boss, nullptr);
+  EXPECT_NE(world->boss->model, nullptr) << "the boss wears the parts model";
   for (const Character* c : world->entities)
     EXPECT_NE(c->gameplay_controller(), nullptr) << c->name();
   ASSERT_NE(CurrentLevel(), nullptr);
@@ -120,27 +120,6 @@ TEST_F(DefaultWorldTest, DrawsTheFiguresInTheCourtyard) {
   for (size_t i = 0; i < with_figures.pixels.size(); i += 4)
     if (std::abs(int(with_figures.pixels[i]) - int(without.pixels[i])) > 24) ++differing;
   EXPECT_GT(differing, 400);
-
-  // The boss wears the parts model: its fight's introduction circles the camera around it.
-  ASSERT_TRUE(StartState("BossFight"));
-  RunFrames(3.0);
-  Character* boss = world->boss;
-  ASSERT_TRUE(boss->enabled);
-  ASSERT_NE(boss->model, nullptr);
-  Shot("default_scene_boss.png");
-
-  // Killed, its parts scatter while it fades.
-  boss->invulnerable = false;
-  boss->hit_points = 0.0f;
-  boss->dying = true;
-  boss->state_timer.Reset();
-  boss->gameplay_controller()->Kill();
-  RunFrames(0.25);
-  EXPECT_TRUE(boss->dying);
-  Shot("default_scene_boss_dying.png");
-  RunFrames(0.85);
-  EXPECT_FALSE(boss->dying) << "the fade is over after character.death_time";
-  EXPECT_FALSE(boss->enabled);
 }
 
 }  // namespace

@@ -23,27 +23,26 @@ const char kFloorAndWall[] =
     "brush -10 -1 -10 10 0 10 floor\n"
     "brush 4 0 -10 5 4 10 wall\n";
 
-TEST_F(LevelCollision, TraceAgainstFloorGivesTheExactFraction) {
+// Exact fractions onto the floor; 0 when the sphere starts inside; 1 when it stops short,
+// moves away, or rests on the floor and slides along it.
+TEST_F(LevelCollision, TraceGivesTheExactFraction) {
   Build(kFloorAndWall);
-  EXPECT_EQ(level_->Trace({0, 5, 0}, {0, -8, 0}, 1.0f), 0.5f);
-  EXPECT_EQ(level_->Trace({-3, 2, 2}, {0, -4, 0}, 0.0f), 0.5f);
-  EXPECT_EQ(level_->Trace({0, 5, 0}, {0, -2, 0}, 1.0f), 1.0f);  // stops short
-  EXPECT_EQ(level_->Trace({0, 5, 0}, {0, 8, 0}, 1.0f), 1.0f);   // moving away
+  const struct {
+    CVector start, move;
+    float radius, fraction;
+  } cases[] = {
+      {{0, 5, 0}, {0, -8, 0}, 1.0f, 0.5f},     {{-3, 2, 2}, {0, -4, 0}, 0.0f, 0.5f},
+      {{0, 5, 0}, {0, -2, 0}, 1.0f, 1.0f},     {{0, 5, 0}, {0, 8, 0}, 1.0f, 1.0f},
+      {{0, -0.5f, 0}, {0, -8, 0}, 0.0f, 0.0f}, {{0, 0.5f, 0}, {3, 0, 0}, 1.0f, 0.0f},
+      {{-8, 1, 0}, {11, 0, 0}, 1.0f, 1.0f},    {{-8, 1.5f, -8}, {0, 0, 16}, 1.0f, 1.0f},
+      {{-8, 0, 0}, {10, 0, 0}, 0.0f, 1.0f},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(level_->Trace(c.start, c.move, c.radius), c.fraction)
+        << c.start.x << " " << c.start.y << " " << c.start.z << " by " << c.move.x << " "
+        << c.move.y << " " << c.move.z;
+  level_->Trace({0, 5, 0}, {0, 8, 0}, 1.0f);
   EXPECT_FALSE(level_->touched_leaves().empty());
-}
-
-TEST_F(LevelCollision, TraceStartingInsideIsZero) {
-  Build(kFloorAndWall);
-  EXPECT_EQ(level_->Trace({0, -0.5f, 0}, {0, -8, 0}, 0.0f), 0.0f);
-  EXPECT_EQ(level_->Trace({0, 0.5f, 0}, {3, 0, 0}, 1.0f), 0.0f);  // sphere reaches into floor
-}
-
-TEST_F(LevelCollision, ParallelMoveNeverHits) {
-  Build(kFloorAndWall);
-  // Resting exactly on the floor and sliding along it.
-  EXPECT_EQ(level_->Trace({-8, 1, 0}, {11, 0, 0}, 1.0f), 1.0f);
-  EXPECT_EQ(level_->Trace({-8, 1.5f, -8}, {0, 0, 16}, 1.0f), 1.0f);
-  EXPECT_EQ(level_->Trace({-8, 0, 0}, {10, 0, 0}, 0.0f), 1.0f);
 }
 
 TEST_F(LevelCollision, BrushNotMarkedCollidableIsPassedThroughButReported) {

@@ -26,12 +26,6 @@ void SetLump(std::vector<uint8_t>& bytes, int lump, int32_t offset, int32_t leng
   std::memcpy(bytes.data() + 12 + lump * 8, &length, 4);
 }
 
-int32_t LumpOffset(const std::vector<uint8_t>& bytes, int lump) {
-  int32_t v;
-  std::memcpy(&v, bytes.data() + 8 + lump * 8, 4);
-  return v;
-}
-
 std::string ParseError(const std::vector<uint8_t>& bytes) {
   BspData data;
   std::string error;

@@ -1,4 +1,4 @@
-// Vector, quaternion, matrix, frustum and spline conventions that the rest of the code relies on.
+// Quaternion, matrix, frustum and spline conventions that the rest of the code relies on.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -16,28 +16,10 @@ void ExpectSameRotation(const CQuaternion& a, const CQuaternion& b, float tol = 
   EXPECT_NEAR(std::fabs(Dot(a, b)), 1.0f, tol) << a.x << " " << a.y << " " << a.z << " " << a.w;
 }
 
-TEST(CVector, ArithmeticAndAngles) {
-  const CVector a(1, 0, 0), b(0, 2, 0);
-  EXPECT_EQ(Cross(a, b), CVector(0, 0, 2));
-  EXPECT_FLOAT_EQ(Dot(a + b, b), 4.0f);
-  EXPECT_FLOAT_EQ((b / 2.0f).Length(), 1.0f);
-  EXPECT_FLOAT_EQ(Distance(a, b), std::sqrt(5.0f));
-  EXPECT_FLOAT_EQ(AngleBetween(a, b), float(M_PI / 2));
-  EXPECT_FLOAT_EQ(AngleFromCross(a, b, Cross(a, b)), float(M_PI / 2));
-  CVector n(3, 4, 0);
-  n.Normalize();
-  EXPECT_FLOAT_EQ(n.Length(), 1.0f);
-}
-
 TEST(CQuaternion, EulerRoundTripsThroughQuaternion) {
   float out[3];
-  CQuaternion().ToEuler(out);
-  EXPECT_EQ(out[0], 0.0f);
-  EXPECT_EQ(out[1], 0.0f);
-  EXPECT_EQ(out[2], 0.0f);
-  EXPECT_EQ(CQuaternion::FromEuler(0, 0, 0), CQuaternion(0, 0, 0, 1));
-
-  const float cases[][3] = {{10, 20, 30}, {-45, 60, 170}, {-12.5f, -80, -3}, {179, 1, -179}};
+  const float cases[][3] = {
+      {0, 0, 0}, {10, 20, 30}, {-45, 60, 170}, {-12.5f, -80, -3}, {179, 1, -179}};
   for (const auto& c : cases) {
     CQuaternion::FromEuler(c[0], c[1], c[2]).ToEuler(out);
     for (int i = 0; i < 3; ++i) EXPECT_NEAR(out[i], c[i], 2e-3f) << i;
@@ -168,8 +150,6 @@ TEST(Frustum, PlanesAndBoxTest) {
 
 TEST(CardinalSpline, InterpolatesTheMiddlePoints) {
   const CardinalSpline s(0.5f);
-  EXPECT_FLOAT_EQ(s.basis.At(0, 1), 1.5f);
-  EXPECT_FLOAT_EQ(s.basis.At(1, 2), 2.0f);
   const CVector p0(0, 0, 0), p1(1, 0, 0), p2(2, 1, 0), p3(3, 1, 0);
   EXPECT_EQ(s.Evaluate(0, p0, p1, p2, p3), p1);
   const CVector end = s.Evaluate(1, p0, p1, p2, p3);

@@ -1,4 +1,5 @@
-// ASF reading, local frames and forward kinematics of the 31-bone skeleton.
+// ASF reading, local frames and forward kinematics of the 31-bone skeleton (the real CMU
+// skeletons are read by cmu_data_test).
 #include "motion/skeleton.h"
 
 #include <gtest/gtest.h>
@@ -72,14 +73,10 @@ TEST_F(SkeletonTest, ReadsBonesFromAsf) {
   EXPECT_FLOAT_EQ(s.bone(kLFemur).axis_z, 20.0f);
   // The femur's world direction lies along its tilted axis: locally it points straight down.
   ExpectNear(s.bone(kLFemur).direction, CVector(0, -1, 0), 1e-5f);
-  EXPECT_NEAR(s.bone(kLFemur).direction.Length(), 1.0f, 1e-6f);
   const Bone& root = s.RootBone();
   EXPECT_FLOAT_EQ(root.length, 0.05f);
   EXPECT_EQ(root.dof_count, 3);
-  EXPECT_EQ(root.child, kLHipJoint);
-  EXPECT_EQ(s.bone(kLHipJoint).sibling, kRHipJoint);
-  EXPECT_EQ(s.bone(kRHipJoint).sibling, kLowerBack);
-  EXPECT_EQ(s.bone(kThorax).child, kLowerNeck);
+  // The hierarchy is the zero pose's chains below.
   EXPECT_FLOAT_EQ(s.bone(kRHand).shape_width_y, 0.8f);
   EXPECT_FLOAT_EQ(s.bone(kLowerBack).shape_width_x, 2.0f);
 }
@@ -171,17 +168,6 @@ TEST_F(SkeletonTest, SingleAxisBoneKeepsAnglesBeyondNinetyDegrees) {
   float angles[3];
   BoneEuler(s.bone(kLFemur), p.rotations[kLWrist], angles);  // all three channels: as ToEuler
   EXPECT_NEAR(std::fabs(angles[0]), 180.0f, 1e-3f);
-}
-
-TEST(SkeletonRealData, CmuZeroPoseSumsBoneVectors) {
-  KT_REQUIRE_REALDATA();
-  const auto asf = test::RealDataDir() / "cmu" / "02" / "02.asf";
-  Skeleton s(asf.string(), 2.5f);
-  ASSERT_TRUE(s.loaded());
-  EXPECT_EQ(s.dof_count(), 62);
-  const auto vectors = BoneVectors(test::ReadFile(asf), 2.5f);
-  for (int b = 0; b < kBoneCount; ++b)
-    ExpectNear(s.BoneEndPosition(b), ZeroPoseEnd(vectors, CVector(), b));
 }
 
 TEST_F(SkeletonTest, SetPostureWritesOnlyTheBonesChannels) {

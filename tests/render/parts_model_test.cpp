@@ -285,22 +285,6 @@ TEST_F(PartsModelTest, BadFileGivesReadersMessageAndAnEmptyModel) {
       Feedback([&] { model->DrawDying(CQuaternion(), joints.data(), 0.5f, -1, 1); }).empty());
 }
 
-TEST_F(PartsModelTest, RealModelsLoadWithTheirTextures) {
-  KT_REQUIRE_REALDATA();
-  const std::string dir = (test::RealDataDir() / "3ds").string() + "/";
-  for (const char* file : {"test1.3ds", "jeep1.3ds", "lowpoly_character.3ds"}) {
-    SCOPED_TRACE(file);
-    LogCapture log;
-    auto model = PartsModel::Load(dir + file, dir);
-    EXPECT_EQ(model->part_count(), 13);
-    EXPECT_EQ(log.Count("Missing Part "), 13);  // none of them is a parts model
-    // test1.3ds names its images in upper case; the files are "IMAGE1.jpg" and so on.
-    // lowpoly_character.3ds has no texture maps at all.
-    const bool textured = std::string(file) != "lowpoly_character.3ds";
-    for (unsigned texture : model->textures()) EXPECT_EQ(texture != 0, textured);
-  }
-}
-
 TEST_F(PartsModelTest, GeneratedKnightHasEveryPartAndItsTextures) {
   for (const auto& f : content::MakeModelFiles())
     WriteBytes(f.path, std::vector<unsigned char>(f.bytes.begin(), f.bytes.end()));
