@@ -183,12 +183,13 @@ class WorldScene : public FrameScene {
   GameWorld* world_;
 };
 
-// Hands the pages of freed blocks back to the system. Loading a world frees large buffers and
-// shutting one down frees nearly everything; without this the allocator keeps those pages, and
-// each new world's blocks land around the holes, so the resident size climbs from game to game.
-void ReleaseFreedMemory() {
+// Large blocks (clip texts, graph matrices, level lumps) are mapped on their own and go back to
+// the system when freed. glibc would otherwise raise its mapping threshold after the first such
+// block is freed and carve later ones from the heap, where the holes they leave keep the
+// resident size climbing from world to world.
+void KeepLargeBlocksMapped() {
 #ifdef __GLIBC__
-  malloc_trim(0);
+  mallopt(M_MMAP_THRESHOLD, 256 * 1024);
 #endif
 }
 
@@ -197,8 +198,8 @@ void ReleaseFreedMemory() {
 void WorldStartup(const WorldPlatform& platform) {
   WorldInstances& w = Instances();
   w.platform = platform;
+  KeepLargeBlocksMapped();
   for (const StartupStep& step : kStartupSteps) step.run(w);
-  ReleaseFreedMemory();
 }
 
 std::vector<std::string> WorldStartupSteps() {
@@ -239,7 +240,6 @@ void WorldShutdown() {
   ResetGameStates();
   w.camera.reset();
   w.level.reset();
-  ReleaseFreedMemory();
 }
 
 const WorldPlatform& GetWorldPlatform() { return Instances().platform; }
