@@ -185,8 +185,8 @@ class WorldScene : public FrameScene {
 
 // Large blocks (clip texts, graph matrices, level lumps) are mapped on their own and go back to
 // the system when freed. glibc would otherwise raise its mapping threshold after the first such
-// block is freed and carve later ones from the heap, where the holes they leave keep the
-// resident size climbing from world to world.
+// block is freed and carve later ones from the heap, whose freed pages it keeps. A process-wide
+// setting: setting it again at a later start-up changes nothing.
 void KeepLargeBlocksMapped() {
 #ifdef __GLIBC__
   mallopt(M_MMAP_THRESHOLD, 256 * 1024);
