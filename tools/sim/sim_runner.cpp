@@ -101,7 +101,8 @@ std::string Usage() {
          "                       time; keys reach the keyboard and, as the program's keys\n"
          "                       do, the console.\n"
          "  --random-input SEED  presses and releases the arrows, A, D and W at random moments\n"
-         "                       (now and then Enter or Escape), from its own generator\n"
+         "                       and taps Enter every few seconds and Escape now and then,\n"
+         "                       from its own generator\n"
          "  --set NAME=VALUE     assigns a console variable after start-up, as typed into the\n"
          "                       console (names keep their capitals)\n"
          "  --shot SECONDS:FILE  saves the first frame drawn at or after SECONDS as a PNG\n"
@@ -302,10 +303,19 @@ std::vector<InputEvent> RandomInput::Step(double now, double dt) {
   for (int dik : tapped_) add(InputAction::kUp, dik);
   tapped_.clear();
   // Integer draws only, so the sequence is the same with every standard library. About four
-  // key changes a second, and one Enter or Escape tap every twenty seconds on average.
+  // key changes a second, an Enter tap every seven seconds on average and an Escape tap (a
+  // pause) every minute: the menus are left soon and most of a run is play. With Enter as
+  // rare as Escape a run spent most of its time on the title and in menus.
   const uint32_t change_chance = uint32_t(std::min(1.0, 4.0 * dt) * 1e6);
-  const uint32_t tap_chance = uint32_t(std::min(1.0, 0.05 * dt) * 1e6);
-  if (generator_() % 1000000 < change_chance) {
+  const uint32_t enter_chance = uint32_t(std::min(1.0, dt / 7.0) * 1e6);
+  const uint32_t escape_chance = uint32_t(std::min(1.0, dt / 60.0) * 1e6);
+  // Every few seconds all keys are let go, as a player's hands do: the menus move their
+  // selection, and the key-binding questions take a key, only after every key is up.
+  const uint32_t let_go_chance = uint32_t(std::min(1.0, dt / 3.0) * 1e6);
+  if (generator_() % 1000000 < let_go_chance) {
+    for (int dik : held_) add(InputAction::kUp, dik);
+    held_.clear();
+  } else if (generator_() % 1000000 < change_chance) {
     const int dik = kKeys[generator_() % std::size(kKeys)];
     const auto held = std::find(held_.begin(), held_.end(), dik);
     if (held != held_.end()) {
@@ -316,8 +326,9 @@ std::vector<InputEvent> RandomInput::Step(double now, double dt) {
       add(InputAction::kDown, dik);
     }
   }
-  if (generator_() % 1000000 < tap_chance) {
-    const int dik = generator_() % 2 ? kDikReturn : kDikEscape;
+  for (const auto [dik, chance] :
+       {std::pair{kDikReturn, enter_chance}, {kDikEscape, escape_chance}}) {
+    if (generator_() % 1000000 >= chance) continue;
     add(InputAction::kDown, dik);
     tapped_.push_back(dik);
   }

@@ -71,8 +71,8 @@ bool ParseInputScript(std::istream& in, std::vector<InputEvent>& events, std::st
 // ---- random input ----
 
 // Presses and releases the movement and attack keys of the default bindings (arrows, A, D, W)
-// at random moments, and now and then taps Enter or Escape. Its own generator: the game's
-// rand() sequence is left alone.
+// at random moments, taps Enter every few seconds and Escape now and then. Its own generator:
+// the game's rand() sequence is left alone.
 class RandomInput {
  public:
   explicit RandomInput(uint32_t seed) : generator_(seed) {}
