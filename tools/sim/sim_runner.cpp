@@ -306,16 +306,16 @@ std::vector<InputEvent> RandomInput::Step(double now, double dt) {
   // key changes a second, an Enter tap every seven seconds on average and an Escape tap (a
   // pause) every minute: the menus are left soon and most of a run is play. With Enter as
   // rare as Escape a run spent most of its time on the title and in menus.
-  const uint32_t change_chance = uint32_t(std::min(1.0, 4.0 * dt) * 1e6);
-  const uint32_t enter_chance = uint32_t(std::min(1.0, dt / 7.0) * 1e6);
-  const uint32_t escape_chance = uint32_t(std::min(1.0, dt / 60.0) * 1e6);
+  // True, on this step, for an event that happens once every `seconds` on average.
+  const auto happens_every = [&](double seconds) {
+    return generator_() % 1000000 < uint32_t(std::min(1.0, dt / seconds) * 1e6);
+  };
   // Every few seconds all keys are let go, as a player's hands do: the menus move their
   // selection, and the key-binding questions take a key, only after every key is up.
-  const uint32_t let_go_chance = uint32_t(std::min(1.0, dt / 3.0) * 1e6);
-  if (generator_() % 1000000 < let_go_chance) {
+  if (happens_every(3.0)) {
     for (int dik : held_) add(InputAction::kUp, dik);
     held_.clear();
-  } else if (generator_() % 1000000 < change_chance) {
+  } else if (happens_every(0.25)) {
     const int dik = kKeys[generator_() % std::size(kKeys)];
     const auto held = std::find(held_.begin(), held_.end(), dik);
     if (held != held_.end()) {
@@ -326,9 +326,8 @@ std::vector<InputEvent> RandomInput::Step(double now, double dt) {
       add(InputAction::kDown, dik);
     }
   }
-  for (const auto [dik, chance] :
-       {std::pair{kDikReturn, enter_chance}, {kDikEscape, escape_chance}}) {
-    if (generator_() % 1000000 >= chance) continue;
+  for (const auto& [dik, seconds] : {std::pair{kDikReturn, 7.0}, {kDikEscape, 60.0}}) {
+    if (!happens_every(seconds)) continue;
     add(InputAction::kDown, dik);
     tapped_.push_back(dik);
   }
