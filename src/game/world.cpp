@@ -42,6 +42,7 @@ struct WorldInstances {
   bool rendering_enabled = false;
   unsigned sword_list = 0;
   FrameTimer world_timer;
+  FrameTimer heap_timer;
 };
 
 WorldInstances& Instances() {
@@ -193,6 +194,22 @@ void KeepLargeBlocksMapped() {
 #endif
 }
 
+// The software GL driver builds each frame in 64 KB blocks from the heap and frees them once
+// the frame is drawn; after a frame with many figures in view the heap keeps those pages
+// resident, free but unused, below blocks that are still alive. Once a second the free pages
+// go back to the system (a walk of the free lists, about half a millisecond).
+constexpr double kHeapReturnPeriod = 1.0;
+
+void ReturnFreeHeapPages(WorldInstances& w) {
+#ifdef __GLIBC__
+  if (w.heap_timer.Elapsed() < kHeapReturnPeriod) return;
+  w.heap_timer.Reset();
+  malloc_trim(0);
+#else
+  (void)w;
+#endif
+}
+
 }  // namespace
 
 void WorldStartup(const WorldPlatform& platform) {
@@ -219,6 +236,7 @@ void WorldFrame() {
   StepGameStates();
   WorldScene scene(w);
   GetRenderer().Frame(scene);
+  ReturnFreeHeapPages(w);
 }
 
 void WorldShutdown() {
