@@ -195,9 +195,10 @@ void KeepLargeBlocksMapped() {
 }
 
 // The software GL driver builds each frame in 64 KB blocks from the heap and frees them once
-// the frame is drawn; after a frame with many figures in view the heap keeps those pages
-// resident, free but unused, below blocks that are still alive. Once a second the free pages
-// go back to the system (a walk of the free lists, about half a millisecond).
+// the frame is drawn. Freed pages below blocks that are still alive stay resident, since the
+// heap only shrinks from its top, so a long game would keep its busiest frame's pages. Once a
+// second the free pages go back to the system (a walk of the free lists, about half a
+// millisecond).
 constexpr double kHeapReturnPeriod = 1.0;
 
 void ReturnFreeHeapPages(WorldInstances& w) {
